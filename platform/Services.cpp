@@ -1,0 +1,65 @@
+#include "platform/Clock.h"
+#include "platform/MainQueue.h"
+#include "platform/ServiceSlot.h"
+#include "platform/Workspace.h"
+#include "platform/events/EventSystem.h"
+#include "platform/sim/ManualMainQueue.h"
+#include "platform/sim/RecordingEventBackend.h"
+#include "platform/sim/RecordingWorkspace.h"
+#include "platform/sim/VirtualClock.h"
+
+namespace tavix::platform {
+namespace {
+
+ServiceSlot<Clock>& clockSlot() {
+    static ServiceSlot<Clock> slot{
+        []() -> std::shared_ptr<Clock> { return std::make_shared<VirtualClock>(); }};
+    return slot;
+}
+ServiceSlot<MainQueue>& mainQueueSlot() {
+    static ServiceSlot<MainQueue> slot{
+        []() -> std::shared_ptr<MainQueue> { return std::make_shared<ManualMainQueue>(); }};
+    return slot;
+}
+ServiceSlot<Workspace>& workspaceSlot() {
+    static ServiceSlot<Workspace> slot{
+        []() -> std::shared_ptr<Workspace> { return std::make_shared<RecordingWorkspace>(); }};
+    return slot;
+}
+ServiceSlot<EventSystem>& eventSystemSlot() {
+    static ServiceSlot<EventSystem> slot{
+        [] { return std::make_shared<EventSystem>(std::make_shared<RecordingEventBackend>()); }};
+    return slot;
+}
+
+}  // namespace
+
+Clock& clock() {
+    return clockSlot().get();
+}
+std::shared_ptr<Clock> installClock(std::shared_ptr<Clock> s) {
+    return clockSlot().install(s);
+}
+
+MainQueue& mainQueue() {
+    return mainQueueSlot().get();
+}
+std::shared_ptr<MainQueue> installMainQueue(std::shared_ptr<MainQueue> s) {
+    return mainQueueSlot().install(s);
+}
+
+Workspace& workspace() {
+    return workspaceSlot().get();
+}
+std::shared_ptr<Workspace> installWorkspace(std::shared_ptr<Workspace> s) {
+    return workspaceSlot().install(s);
+}
+
+EventSystem& eventSystem() {
+    return eventSystemSlot().get();
+}
+std::shared_ptr<EventSystem> installEventSystem(std::shared_ptr<EventSystem> s) {
+    return eventSystemSlot().install(s);
+}
+
+}  // namespace tavix::platform
