@@ -1,0 +1,32 @@
+#pragma once
+
+#include <compare>
+#include <string>
+#include <utility>
+
+namespace tavix::platform {
+
+// Where a preference lives: the global domain (any application, current user, any host) or one
+// application's domain (current user, any host).
+class PreferenceDomain {
+  public:
+    static PreferenceDomain global() { return PreferenceDomain(kGlobalName); }
+    static PreferenceDomain application(std::string identifier) {
+        return PreferenceDomain(std::move(identifier));
+    }
+
+    bool isGlobal() const { return name_ == kGlobalName; }
+    // The global domain's name is the one the original system gives its file.
+    const std::string& name() const { return name_; }
+
+    auto operator<=>(const PreferenceDomain&) const = default;
+
+  private:
+    static constexpr const char* kGlobalName = ".GlobalPreferences";
+
+    explicit PreferenceDomain(std::string name) : name_(std::move(name)) {}
+
+    std::string name_;
+};
+
+}  // namespace tavix::platform

@@ -1,0 +1,56 @@
+#include "platform/ServiceSlot.h"
+#include "platform/preferences/DistributedNotificationCenter.h"
+#include "platform/preferences/HIDEventSystem.h"
+#include "platform/preferences/PreferenceStore.h"
+#include "platform/preferences/sim/InMemoryPreferenceStore.h"
+#include "platform/preferences/sim/RecordingHIDEventSystem.h"
+#include "platform/preferences/sim/RecordingNotificationCenter.h"
+
+namespace tavix::platform {
+namespace {
+
+ServiceSlot<PreferenceStore>& preferenceStoreSlot() {
+    static ServiceSlot<PreferenceStore> slot{[]() -> std::shared_ptr<PreferenceStore> {
+        return std::make_shared<InMemoryPreferenceStore>();
+    }};
+    return slot;
+}
+ServiceSlot<HIDEventSystem>& hidEventSystemSlot() {
+    static ServiceSlot<HIDEventSystem> slot{[]() -> std::shared_ptr<HIDEventSystem> {
+        return std::make_shared<RecordingHIDEventSystem>();
+    }};
+    return slot;
+}
+ServiceSlot<DistributedNotificationCenter>& notificationCenterSlot() {
+    static ServiceSlot<DistributedNotificationCenter> slot{
+        []() -> std::shared_ptr<DistributedNotificationCenter> {
+            return std::make_shared<RecordingNotificationCenter>();
+        }};
+    return slot;
+}
+
+}  // namespace
+
+PreferenceStore& preferenceStore() {
+    return preferenceStoreSlot().get();
+}
+std::shared_ptr<PreferenceStore> installPreferenceStore(std::shared_ptr<PreferenceStore> s) {
+    return preferenceStoreSlot().install(s);
+}
+
+HIDEventSystem& hidEventSystem() {
+    return hidEventSystemSlot().get();
+}
+std::shared_ptr<HIDEventSystem> installHIDEventSystem(std::shared_ptr<HIDEventSystem> s) {
+    return hidEventSystemSlot().install(s);
+}
+
+DistributedNotificationCenter& distributedNotificationCenter() {
+    return notificationCenterSlot().get();
+}
+std::shared_ptr<DistributedNotificationCenter> installDistributedNotificationCenter(
+    std::shared_ptr<DistributedNotificationCenter> s) {
+    return notificationCenterSlot().install(s);
+}
+
+}  // namespace tavix::platform

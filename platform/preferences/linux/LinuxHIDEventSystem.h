@@ -1,0 +1,32 @@
+#pragma once
+
+#include <map>
+#include <mutex>
+
+#include "platform/preferences/HIDEventSystem.h"
+
+namespace tavix::platform {
+
+// Linux has no single live input system to hand properties to; the clients keep the latest value
+// of each property for the diagnostics, and the Linux device layer applies those it has an
+// equivalent for.
+class LinuxHIDEventSystem final : public HIDEventSystem {
+  public:
+    LinuxHIDEventSystem();
+
+    std::shared_ptr<HIDEventSystemClient> createSimpleClient() override;
+
+    // The last value set for each key through any client.
+    std::map<std::string, HIDPropertyValue> properties() const;
+
+  private:
+    struct Properties {
+        mutable std::mutex mutex;
+        std::map<std::string, HIDPropertyValue> values;
+    };
+    class Client;
+
+    std::shared_ptr<Properties> properties_;
+};
+
+}  // namespace tavix::platform
