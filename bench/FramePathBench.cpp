@@ -1,0 +1,94 @@
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "Tavix/gestures/GestureEngine.h"
+#include "Tavix/touch/MultitouchManager.h"
+#include "bench/AllocationCounter.h"
+#include "platform/events/EventSystem.h"
+#include "platform/sim/ManualMainQueue.h"
+#include "platform/sim/VirtualClock.h"
+
+namespace tavix {
+
+struct MultitouchManagerTestAccess {
+    static void setActive(const MTDeviceInfo& device) {
+        auto& manager = MultitouchManager::shared();
+        std::lock_guard guard(manager.lock);
+        manager.active.clear();
+        manager.active[device.id] = device;
+    }
+};
+
+namespace {
+
+// Counts what would be posted, keeps nothing.
+class DiscardingBackend final : public platform::EventBackend {
+  public:
+    std::optional<Point> pointerLocation() override { return Point{500, 400}; }
+    void leftTaps(const platform::Event&, platform::EventOrigin, bool) override {}
+};
+
+// The whole frame path: mtCallback → dispatch → onFrame → GestureEngine::process, fingers staying
+// down (resting, or moving by a fraction of a millimetre each frame).
+void framePath(benchmark::State& state) {
+    const auto contacts = static_cast<int>(state.range(0));
+    const bool moving = state.range(1) != 0;
+
+    auto clock = std::make_shared<platform::VirtualClock>(100.0);
+    platform::installClock(clock);
+    platform::installMainQueue(std::make_shared<platform::ManualMainQueue>());
+    platform::installEventSystem(
+        std::make_shared<platform::EventSystem>(std::make_shared<DiscardingBackend>()));
+
+    static int handle = 0;
+    const MTDeviceInfo mouse{.id = reinterpret_cast<uintptr_t>(&handle),
+                             .ref = &handle,
+                             .family = MTDeviceInfo::kMagicMouseFamily,
+                             .widthMM = 50,
+                             .heightMM = 90};
+    MultitouchManagerTestAccess::setActive(mouse);
+    auto engine = std::make_unique<GestureEngine>();
+    MultitouchManager::shared().onFrame = [&engine](const MTDeviceInfo&,
+                                                    std::span<const Touch> touches) {
+        engine->process(touches);
+    };
+
+    std::vector<MTTouch> records(static_cast<std::size_t>(contacts));
+    for (int i = 0; i < contacts; ++i) {
+        records[i].identifier = i + 1;
+        records[i].state = 4;
+        records[i].normalized.position = {0.2f + 0.12f * static_cast<float>(i), 0.5f};
+    }
+    auto deliver = [&](int frame) {
+        if (moving) {
+            const float wobble = 0.004f * std::sin(static_cast<float>(frame) * 0.3f);
+            for (auto& r : records) r.normalized.position.y = 0.5f + wobble;
+        }
+        clock->set(100.0 + frame * 0.011);
+        mtCallback(&handle, records.data(), contacts, 0, frame);
+    };
+    for (int frame = 0; frame < 10; ++frame) deliver(frame);  // fingers are down: steady state
+
+    int frame = 10;
+    const std::size_t allocationsBefore = bench::allocationCount();
+    for (auto _ : state) deliver(frame++);
+    state.counters["allocs/frame"] =
+        static_cast<double>(bench::allocationCount() - allocationsBefore) /
+        static_cast<double>(state.iterations());
+
+    MultitouchManager::shared().onFrame = nullptr;
+}
+
+BENCHMARK(framePath)
+    ->ArgsProduct({{1, 2, 3, 5}, {0, 1}})
+    ->ArgNames({"contacts", "moving"})
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+}  // namespace
+}  // namespace tavix
+
+BENCHMARK_MAIN();
