@@ -87,7 +87,7 @@ class Event {
     // A handful of fields per event; a field past capacity is not stored.
     template <class V, std::size_t N>
     class FieldTable {
-    public:
+      public:
         V get(EventField field) const {
             const std::size_t index = find(field);
             return index < size_ ? values_[index] : V{};
@@ -101,7 +101,7 @@ class Event {
             values_[index] = value;
         }
 
-    private:
+      private:
         std::size_t find(EventField field) const {
             std::size_t index = 0;
             while (index < size_ && keys_[index] != field) ++index;

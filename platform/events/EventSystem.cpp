@@ -128,13 +128,20 @@ bool EventSystem::isTapEnabled(const EventTap& tap) const {
     return tap.enabled_.load();
 }
 
-void EventSystem::disableTap(const std::shared_ptr<EventTap>& tap, EventType notice) {
-    if (!tap) return;
-    tap->enabled_.store(false);
-    mainQueue().async([self = shared_from_this(), tap, notice] {
+void EventSystem::disableTaps(EventType notice) {
+    std::vector<std::shared_ptr<EventTap>> chain;
+    {
+        std::lock_guard guard(mutex_);
+        chain = installed_;
+    }
+    for (const auto& tap : chain) tap->enabled_.store(false);
+    mainQueue().async([self = shared_from_this(), chain = std::move(chain), notice] {
         Event event;
         event.setType(notice);
-        const bool passed = tap->callback_(nullptr, notice, &event, tap->userInfo_) != nullptr;
+        bool passed = true;
+        for (const auto& tap : chain) {
+            passed = tap->callback_(nullptr, notice, &event, tap->userInfo_) != nullptr && passed;
+        }
         self->backend_->leftTaps(event, EventOrigin::physical, passed);
     });
 }

@@ -41,8 +41,9 @@ class EventSystem : public std::enable_shared_from_this<EventSystem> {
     void removeFromMainRunLoop(const std::shared_ptr<RunLoopSource>& source);
     void setTapEnabled(EventTap& tap, bool enabled);
     bool isTapEnabled(const EventTap& tap) const;
-    // The system turns a tap off (too slow, or user input) and tells its callback so.
-    void disableTap(const std::shared_ptr<EventTap>& tap, EventType notice);
+    // The system turns the taps on the main queue off (a slow callback, or user input) and
+    // tells each of them so with `notice`.
+    void disableTaps(EventType notice);
 
   private:
     void route(const Event& event, EventTapLocation location, EventOrigin origin);

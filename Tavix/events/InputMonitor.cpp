@@ -1,0 +1,70 @@
+#include "Tavix/events/InputMonitor.h"
+
+#include "Tavix/events/EventMarker.h"
+#include "Tavix/gestures/GestureEngine.h"
+#include "platform/events/EventSystem.h"
+
+namespace tavix {
+
+using platform::Event;
+using platform::EventType;
+
+InputMonitor& InputMonitor::shared() {
+    static InputMonitor monitor;
+    return monitor;
+}
+
+bool InputMonitor::start() {
+    if (tap) return true;
+    auto& events = platform::eventSystem();
+    auto created = events.createTap(
+        platform::EventTapLocation::session, platform::EventTapPlacement::headInsert,
+        platform::EventTapOptions::defaultTap, kEventMask, &callback, nullptr);
+    if (!created) return false;
+    tap = std::move(created);
+    source = events.createRunLoopSource(tap);
+    events.addToMainRunLoop(source);
+    events.setTapEnabled(*tap, true);
+    return true;
+}
+
+void InputMonitor::stop() {
+    auto& events = platform::eventSystem();
+    if (source) events.removeFromMainRunLoop(source);
+    if (tap) events.setTapEnabled(*tap, false);
+    tap.reset();
+    source.reset();
+}
+
+bool InputMonitor::isRunning() const {
+    return tap && platform::eventSystem().isTapEnabled(*tap);
+}
+
+Event* InputMonitor::callback(platform::EventTapProxy*, EventType type, Event* event, void*) {
+    if (type == EventType::tapDisabledByTimeout || type == EventType::tapDisabledByUserInput) {
+        if (const auto& current = shared().tap)
+            platform::eventSystem().setTapEnabled(*current, true);
+        return event;
+    }
+    if (event->integerValue(platform::EventField::eventSourceUserData) == kTavixEventMarker) {
+        return event;
+    }
+    auto& engine = GestureEngine::shared();
+    switch (type) {
+        case EventType::leftMouseDown:
+        case EventType::rightMouseDown:
+        case EventType::otherMouseDown:
+            engine.notePhysicalClick();
+            return event;
+        case EventType::scrollWheel:
+            engine.noteScroll();
+            return engine.shouldSuppressScroll() ? nullptr : event;
+        case EventType::magnify:
+            return engine.shouldSuppressScroll() ? nullptr : event;
+        default:
+            // Anything else, our own gesture type included, is not ours to judge.
+            return event;
+    }
+}
+
+}  // namespace tavix
