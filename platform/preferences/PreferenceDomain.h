@@ -16,7 +16,7 @@ class PreferenceDomain {
     }
 
     bool isGlobal() const { return name_ == kGlobalName; }
-    // The global domain's name is the one the original system gives its file.
+    // The global domain is named after the file macOS keeps it in.
     const std::string& name() const { return name_; }
 
     auto operator<=>(const PreferenceDomain&) const = default;
