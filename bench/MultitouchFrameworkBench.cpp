@@ -1,0 +1,62 @@
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "Tavix/touch/MultitouchManager.h"
+#include "platform/multitouch/SimControlLoader.h"
+
+namespace tavix {
+namespace {
+
+// One frame through the dlopen'd framework: its delivery → mtCallback → dispatch → onFrame, with
+// a handler that only looks at the contacts.
+void frameworkFramePath(benchmark::State& state) {
+    const auto contacts = static_cast<int32_t>(state.range(0));
+    auto& manager = MultitouchManager::shared();
+    auto control = platform::mt::SimControl::open(MultitouchManager::frameworkPath());
+    if (!manager.isLoaded || !control) {
+        state.SkipWithError("the multitouch framework is not built");
+        return;
+    }
+    control->reset();
+    const MTSimDevice mouse{.handle = 1,
+                            .family = 112,
+                            .deviceID = 7,
+                            .width = 5000,
+                            .height = 9000,
+                            .builtIn = false,
+                            .attached = true};
+    control->declareDevice(&mouse);
+
+    int64_t seen = 0;
+    manager.onFrame = [&seen](const MTDeviceInfo&, std::span<const Touch> touches) {
+        seen += static_cast<int64_t>(touches.size());
+        benchmark::DoNotOptimize(touches.data());
+    };
+    manager.rescan();
+
+    std::vector<MTSimContact> frame;
+    for (int32_t i = 0; i < contacts; ++i) {
+        frame.push_back({.identifier = i + 1, .state = 4, .x = 0.2f + 0.12f * i, .y = 0.5f});
+    }
+    double t = 0;
+    for (auto _ : state) control->deliverFrame(1, frame.data(), contacts, t += 0.011);
+
+    if (seen != static_cast<int64_t>(state.iterations()) * contacts) {
+        state.SkipWithError("frames were lost");
+    }
+    manager.stopAll();
+    manager.onFrame = nullptr;
+}
+
+BENCHMARK(frameworkFramePath)
+    ->DenseRange(1, 5)
+    ->ArgName("contacts")
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
+
+}  // namespace
+}  // namespace tavix
+
+BENCHMARK_MAIN();
