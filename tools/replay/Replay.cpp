@@ -1,0 +1,243 @@
+#include "tools/replay/Replay.h"
+
+#include <algorithm>
+
+#include "Tavix/events/Actions.h"
+#include "Tavix/events/EventMarker.h"
+#include "Tavix/events/InputMonitor.h"
+#include "Tavix/gestures/GestureEngine.h"
+#include "Tavix/touch/MultitouchManager.h"
+#include "platform/events/EventSystem.h"
+#include "platform/sim/ManualMainQueue.h"
+#include "platform/sim/RecordingEventBackend.h"
+#include "platform/sim/RecordingWorkspace.h"
+#include "platform/sim/VirtualClock.h"
+
+namespace tavix::replay {
+
+using platform::EventType;
+
+struct Replay::Services {
+    std::shared_ptr<platform::VirtualClock> clock = std::make_shared<platform::VirtualClock>();
+    std::shared_ptr<platform::ManualMainQueue> queue =
+        std::make_shared<platform::ManualMainQueue>();
+    std::shared_ptr<platform::RecordingWorkspace> workspace =
+        std::make_shared<platform::RecordingWorkspace>();
+    std::shared_ptr<platform::RecordingEventBackend> backend =
+        std::make_shared<platform::RecordingEventBackend>();
+    std::shared_ptr<platform::EventSystem> events =
+        std::make_shared<platform::EventSystem>(backend);
+
+    Services() {
+        platform::installClock(clock);
+        platform::installMainQueue(queue);
+        platform::installWorkspace(workspace);
+        platform::installEventSystem(events);
+    }
+};
+
+namespace {
+
+std::string_view inputName(EventType type) {
+    switch (type) {
+        case EventType::leftMouseDown:
+            return "leftMouseDown";
+        case EventType::leftMouseUp:
+            return "leftMouseUp";
+        case EventType::rightMouseDown:
+            return "rightMouseDown";
+        case EventType::otherMouseDown:
+            return "otherMouseDown";
+        case EventType::scrollWheel:
+            return "scrollWheel";
+        case EventType::magnify:
+            return "magnify";
+        case EventType::gesture:
+            return "gesture";
+        case EventType::tapDisabledByTimeout:
+            return "tapDisabledByTimeout";
+        default:
+            return "other";
+    }
+}
+
+platform::MouseButton buttonOf(EventType type) {
+    if (type == EventType::rightMouseDown) return platform::MouseButton::right;
+    if (type == EventType::otherMouseDown) return platform::MouseButton::center;
+    return platform::MouseButton::left;
+}
+
+}  // namespace
+
+Replay::Replay(std::ostream& log, const std::filesystem::path& framework)
+    : log_(log),
+      services_(std::make_unique<Services>()),
+      control_(platform::mt::SimControl::open(framework)) {
+    // Only the simulated framework can be scripted; without it the manager stays unloaded.
+    if (control_) control_->reset();
+    manager_ = &MultitouchManager::shared();
+
+    services_->backend->setListener({
+        .posted = [this](const auto& p) { log_.posted(now(), p.location, p.event); },
+        .leftTaps =
+            [this](const auto& p) {
+                if (p.origin == platform::EventOrigin::physical) {
+                    log_.input(now(), inputName(p.event.type()), p.delivered);
+                }
+            },
+    });
+    services_->workspace->setListener([this](const platform::RecordingWorkspace::Open& open) {
+        log_.opened(now(), open.path, open.configuration.arguments);
+    });
+
+    auto& engine = GestureEngine::shared();
+    engine.onStatus = [this](const LiveStatus& status) { log_.status(now(), status); };
+    manager_->onFrame = [&engine](const MTDeviceInfo&, std::span<const Touch> touches) {
+        engine.process(touches);
+    };
+    InputMonitor::shared().start();
+}
+
+Replay::~Replay() {
+    manager_->stopAll();
+    manager_->onFrame = nullptr;
+    GestureEngine::shared().onStatus = nullptr;
+    InputMonitor::shared().stop();
+}
+
+double Replay::now() const {
+    return services_->clock->uptime();
+}
+
+int Replay::play(std::istream& script, std::ostream& errors) {
+    std::string text;
+    for (std::size_t number = 1; std::getline(script, text); ++number) {
+        auto [parsed, problem] = parseLine(text);
+        if (problem.empty()) {
+            if (const auto* device = std::get_if<line::Device>(&parsed)) {
+                problem = apply(*device);
+            } else if (const auto* timed = std::get_if<line::Timed>(&parsed)) {
+                problem = apply(*timed);
+            }
+        }
+        if (!problem.empty()) {
+            errors << "tavix-replay: line " << number << ": " << problem << '\n';
+            return 2;
+        }
+    }
+    return 0;
+}
+
+std::string Replay::apply(const line::Device& device) {
+    if (std::find(declared_.begin(), declared_.end(), device.handle) != declared_.end()) {
+        return "device " + std::to_string(device.handle) + " is already declared";
+    }
+    if (control_) {
+        const MTSimDevice sim{.handle = device.handle,
+                              .family = device.family,
+                              .deviceID = device.deviceID,
+                              .width = device.width,
+                              .height = device.height,
+                              .builtIn = device.builtIn,
+                              .attached = device.attached};
+        control_->declareDevice(&sim);
+    }
+    declared_.push_back(device.handle);
+    if (device.attached) attached_.insert(device.handle);
+    return {};
+}
+
+std::string Replay::apply(const line::Timed& timed) {
+    if (lastTime_ && timed.t < *lastTime_) {
+        return "time goes backwards (" + std::to_string(timed.t) + " after " +
+               std::to_string(*lastTime_) + ")";
+    }
+    const bool first = !lastTime_;
+    lastTime_ = timed.t;
+    services_->clock->set(timed.t);
+    if (first) rescan();
+    std::string problem = run(timed.action);
+    services_->queue->drain();
+    return problem;
+}
+
+std::string Replay::run(const line::Action& action) {
+    auto known = [this](int64_t handle) {
+        return std::find(declared_.begin(), declared_.end(), handle) != declared_.end();
+    };
+    auto unknown = [](int64_t handle) { return "unknown device handle " + std::to_string(handle); };
+
+    if (const auto* frame = std::get_if<line::Frame>(&action)) {
+        if (frame->device && !known(*frame->device)) return unknown(*frame->device);
+        std::vector<MTSimContact> contacts;
+        contacts.reserve(frame->contacts.size());
+        for (const auto& c : frame->contacts) contacts.push_back({c.id, c.state, c.x, c.y});
+        if (control_) {
+            control_->deliverFrame(frame->device.value_or(MT_SIM_NULL_DEVICE), contacts.data(),
+                                   static_cast<int32_t>(contacts.size()), now());
+        }
+    } else if (const auto* cursor = std::get_if<line::Cursor>(&action)) {
+        services_->backend->setPointer(cursor->at);
+    } else if (const auto* input = std::get_if<line::Input>(&action)) {
+        if (input->type == EventType::tapDisabledByTimeout) {
+            services_->events->disableTaps(input->type);
+        } else {
+            auto event = input->type == EventType::magnify || input->type == EventType::gesture ||
+                                 input->type == EventType::scrollWheel
+                             ? services_->events->createEvent(nullptr)
+                             : services_->events->createMouseEvent(
+                                   nullptr, input->type,
+                                   services_->backend->pointerLocation().value_or(Point{}),
+                                   buttonOf(input->type));
+            if (event) {
+                event->setType(input->type);
+                if (input->marker) {
+                    event->setIntegerValue(platform::EventField::eventSourceUserData,
+                                           kTavixEventMarker);
+                }
+                services_->events->injectPhysical(*event);
+            }
+        }
+    } else if (const auto* config = std::get_if<line::Config>(&action)) {
+        auto& engine = GestureEngine::shared();
+        GestureConfig changed = engine.config();
+        applyConfig(*config, changed);
+        engine.setConfig(changed);
+    } else if (const auto* attach = std::get_if<line::Attach>(&action)) {
+        if (!known(attach->device)) return unknown(attach->device);
+        if (control_) control_->attach(attach->device);
+        attached_.insert(attach->device);
+    } else if (const auto* detach = std::get_if<line::Detach>(&action)) {
+        if (!known(detach->device)) return unknown(detach->device);
+        if (control_) control_->detach(detach->device);
+        attached_.erase(detach->device);
+    } else if (std::holds_alternative<line::Rescan>(action)) {
+        rescan();
+    } else if (std::holds_alternative<line::Poll>(action)) {
+        const bool changed = manager_->mouseIDsChanged();
+        log_.mouseIDsChanged(now(), changed);
+        if (changed) rescan();
+    } else if (const auto* exists = std::get_if<line::Exists>(&action)) {
+        services_->workspace->setExistingPaths(exists->paths);
+    } else if (const auto* dryRun = std::get_if<line::DryRun>(&action)) {
+        Actions::dryRun = dryRun->on;
+    }
+    return {};
+}
+
+void Replay::rescan() {
+    // The framework lists attached devices in declaration order: that names each device found.
+    std::vector<int64_t> listed;
+    for (int64_t handle : declared_) {
+        if (attached_.contains(handle)) listed.push_back(handle);
+    }
+    const auto devices = manager_->rescan();
+    std::vector<EventLog::RescanEntry> entries;
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        const bool mouse = devices[i].isMagicMouse();
+        entries.push_back({i < listed.size() ? listed[i] : 0, mouse, mouse});
+    }
+    log_.rescan(now(), entries);
+}
+
+}  // namespace tavix::replay

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <filesystem>
+#include <istream>
+#include <memory>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/multitouch/SimControlLoader.h"
+#include "tools/replay/EventLog.h"
+#include "tools/replay/TouchScript.h"
+
+namespace tavix {
+class MultitouchManager;
+}
+
+namespace tavix::replay {
+
+// Plays a touch script through the application's own path (the simulated framework, the device
+// manager, the engine, the actions, the tap) under a virtual clock, logging what the system did.
+// One replay per process: the application's singletons are shared.
+class Replay {
+  public:
+    Replay(std::ostream& log, const std::filesystem::path& framework);
+    ~Replay();
+
+    // 0 when the script played to its end; 2 after one message on `errors` naming the line.
+    int play(std::istream& script, std::ostream& errors);
+
+  private:
+    struct Services;
+
+    // The problem in words, or empty when the line was applied.
+    std::string apply(const line::Device& device);
+    std::string apply(const line::Timed& timed);
+    std::string run(const line::Action& action);
+    void rescan();
+    double now() const;
+
+    EventLog log_;
+    std::unique_ptr<Services> services_;
+    std::optional<platform::mt::SimControl> control_;
+    MultitouchManager* manager_ = nullptr;
+    std::vector<int64_t> declared_;  // declaration order
+    std::set<int64_t> attached_;
+    std::optional<double> lastTime_;
+};
+
+}  // namespace tavix::replay
