@@ -17,14 +17,8 @@ using testing::ScopedEnvironment;
 
 TEST(DBusNotificationCenterTest, WithoutASessionBusNothingHappens) {
     testing::TempDirectory runtime;
-    {
-        ScopedEnvironment address("DBUS_SESSION_BUS_ADDRESS", nullptr);
-        ScopedEnvironment dir("XDG_RUNTIME_DIR", runtime.path().c_str());
-        DBusNotificationCenter().postNotification("SwipeScrollDirectionDidChangeNotification",
-                                                  true);
-    }
-    const std::string nowhere = "unix:path=" + (runtime.path() / "bus").string();
-    ScopedEnvironment address("DBUS_SESSION_BUS_ADDRESS", nowhere.c_str());
+    ScopedEnvironment address("DBUS_SESSION_BUS_ADDRESS", nullptr);
+    ScopedEnvironment dir("XDG_RUNTIME_DIR", runtime.path().c_str());
     DBusNotificationCenter().postNotification("SwipeScrollDirectionDidChangeNotification", true);
 }
 
