@@ -69,7 +69,8 @@ class MultitouchManager {
     ArrayFunctions arrayFunctions;
 
   public:
-    // The framework and its three essential functions were found.
+    // The framework and its three essential functions were found. Declared after the function
+    // fields: load() fills them while this is initialised.
     const bool isLoaded;
 
     // Installed once before the first device starts; read without the lock.

@@ -35,14 +35,18 @@ void MTUnregisterContactFrameCallback(MTDeviceRef device, MTFrameCallback callba
 
 int32_t MTDeviceStart(MTDeviceRef device, int32_t) {
     if (!device) return kFailure;
-    handle(device)->start();
-    return kSuccess;
+    return shielded(kFailure, [&] {
+        handle(device)->start();
+        return kSuccess;
+    });
 }
 
 int32_t MTDeviceStop(MTDeviceRef device) {
     if (!device) return kFailure;
-    handle(device)->stop();
-    return kSuccess;
+    return shielded(kFailure, [&] {
+        handle(device)->stop();
+        return kSuccess;
+    });
 }
 
 int32_t MTDeviceGetFamilyID(MTDeviceRef device, int32_t* family) {

@@ -57,12 +57,14 @@ MT_EXPORT void MTSimSetListFailure(bool fail);
 MT_EXPORT int32_t MTSimDeliverFrame(int64_t device, const MTSimContact* contacts, int32_t count,
                                     double timestamp);
 
-/* Plays the frames (sorted by t) on a thread of the framework's own, in real time, through the
- * same rules as MTSimDeliverFrame. With loopSeconds > 0 the script starts over every loopSeconds
- * (at least its last t); otherwise it plays once. Replaces a playback already running. 0, or -1
- * for bad arguments. */
+/* Plays the frames (t never decreasing) on a thread of the framework's own, in real time, through
+ * the same rules as MTSimDeliverFrame, time stamped with the seconds since it started. With
+ * loopSeconds > 0 the script starts over every loopSeconds (at least its last t); otherwise it
+ * plays once. Replaces a playback already running. 0, or -1 for bad arguments or when called
+ * from a playback frame. The frames are copied. */
 MT_EXPORT int32_t MTSimPlayStart(const MTSimFrame* frames, int32_t count, double loopSeconds);
-/* Once this returns, playback delivers nothing more. Not to be called from a frame callback. */
+/* Once this returns, playback delivers nothing more. From a callback on the playback thread it
+ * only asks playback to end after the current frame. */
 MT_EXPORT void MTSimPlayStop(void);
 
 /* Stops playback and forgets every device, null entry and failure flag. Handles held by live

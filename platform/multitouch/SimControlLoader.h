@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <type_traits>
 
 #include "platform/multitouch/SimControl.h"
 
