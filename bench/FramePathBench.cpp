@@ -7,6 +7,7 @@
 #include "Tavix/gestures/GestureEngine.h"
 #include "Tavix/touch/MultitouchManager.h"
 #include "bench/AllocationCounter.h"
+#include "bench/DiscardingBackend.h"
 #include "platform/events/EventSystem.h"
 #include "platform/sim/ManualMainQueue.h"
 #include "platform/sim/VirtualClock.h"
@@ -39,9 +40,7 @@ void framePath(benchmark::State& state) {
 
     auto clock = std::make_shared<platform::VirtualClock>(100.0);
     platform::installClock(clock);
-    platform::installMainQueue(std::make_shared<platform::ManualMainQueue>());
-    platform::installEventSystem(
-        std::make_shared<platform::EventSystem>(std::make_shared<DiscardingBackend>()));
+    bench::installDiscardingEvents();
 
     static int handle = 0;
     const MTDeviceInfo mouse{.id = reinterpret_cast<uintptr_t>(&handle),

@@ -3,14 +3,17 @@
 #include <cstdlib>
 #include <vector>
 
+#include "Tavix/gestures/GestureEngine.h"
 #include "Tavix/touch/MultitouchManager.h"
+#include "bench/DiscardingBackend.h"
 #include "platform/multitouch/SimControlLoader.h"
+#include "platform/sim/VirtualClock.h"
 
 namespace tavix {
 namespace {
 
-// One frame through the dlopen'd framework: its delivery → mtCallback → dispatch → onFrame, with
-// a handler that only looks at the contacts.
+// One frame through the dlopen'd framework: its delivery → mtCallback → dispatch → onFrame →
+// GestureEngine::process, fingers resting.
 void frameworkFramePath(benchmark::State& state) {
     const auto contacts = static_cast<int32_t>(state.range(0));
     auto& manager = MultitouchManager::shared();
@@ -29,10 +32,14 @@ void frameworkFramePath(benchmark::State& state) {
                             .attached = true};
     control->declareDevice(&mouse);
 
+    bench::installDiscardingEvents();
+    auto clock = std::make_shared<platform::VirtualClock>(100.0);
+    platform::installClock(clock);
+    GestureEngine engine;
     int64_t seen = 0;
-    manager.onFrame = [&seen](const MTDeviceInfo&, std::span<const Touch> touches) {
+    manager.onFrame = [&seen, &engine](const MTDeviceInfo&, std::span<const Touch> touches) {
         seen += static_cast<int64_t>(touches.size());
-        benchmark::DoNotOptimize(touches.data());
+        engine.process(touches);
     };
     manager.rescan();
 
@@ -41,7 +48,10 @@ void frameworkFramePath(benchmark::State& state) {
         frame.push_back({.identifier = i + 1, .state = 4, .x = 0.2f + 0.12f * i, .y = 0.5f});
     }
     double t = 0;
-    for (auto _ : state) control->deliverFrame(1, frame.data(), contacts, t += 0.011);
+    for (auto _ : state) {
+        clock->set(100.0 + (t += 0.011));
+        control->deliverFrame(1, frame.data(), contacts, t);
+    }
 
     if (seen != static_cast<int64_t>(state.iterations()) * contacts) {
         state.SkipWithError("frames were lost");
