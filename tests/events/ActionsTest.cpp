@@ -3,7 +3,7 @@
 
 #include "Tavix/events/Actions.h"
 #include "Tavix/events/EventMarker.h"
-#include "tests/support/ScopedPlatform.h"
+#include "platform/sim/SimulatedPlatform.h"
 
 namespace tavix::testing {
 namespace {
@@ -29,7 +29,7 @@ class ActionsTest : public ::testing::Test {
         return out;
     }
 
-    ScopedPlatform platform;
+    platform::SimulatedPlatform platform;
 };
 
 TEST_F(ActionsTest, CursorLocationFallsBackToOrigin) {

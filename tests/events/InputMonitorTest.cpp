@@ -4,7 +4,7 @@
 #include "Tavix/events/EventMarker.h"
 #include "Tavix/events/InputMonitor.h"
 #include "Tavix/gestures/GestureEngine.h"
-#include "tests/support/ScopedPlatform.h"
+#include "platform/sim/SimulatedPlatform.h"
 
 namespace tavix::testing {
 namespace {
@@ -66,7 +66,7 @@ class InputMonitorTest : public ::testing::Test {
         return n;
     }
 
-    ScopedPlatform platform;
+    platform::SimulatedPlatform platform;
     double base = 0;
 };
 

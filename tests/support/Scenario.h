@@ -7,7 +7,7 @@
 #include "Tavix/events/EventMarker.h"
 #include "Tavix/gestures/GestureEngine.h"
 #include "Tavix/touch/MultitouchManager.h"
-#include "tests/support/ScopedPlatform.h"
+#include "platform/sim/SimulatedPlatform.h"
 
 namespace tavix {
 
@@ -98,7 +98,7 @@ class Scenario {
         return texts;
     }
 
-    ScopedPlatform platform;
+    platform::SimulatedPlatform platform;
     GestureEngine engine;
     std::vector<LiveStatus> statuses;
     int mouseHandle = 0;

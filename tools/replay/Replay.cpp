@@ -7,59 +7,12 @@
 #include "Tavix/events/InputMonitor.h"
 #include "Tavix/gestures/GestureEngine.h"
 #include "Tavix/touch/MultitouchManager.h"
-#include "platform/events/EventSystem.h"
-#include "platform/sim/ManualMainQueue.h"
-#include "platform/sim/RecordingEventBackend.h"
-#include "platform/sim/RecordingWorkspace.h"
-#include "platform/sim/VirtualClock.h"
 
 namespace tavix::replay {
 
 using platform::EventType;
 
-struct Replay::Services {
-    std::shared_ptr<platform::VirtualClock> clock = std::make_shared<platform::VirtualClock>();
-    std::shared_ptr<platform::ManualMainQueue> queue =
-        std::make_shared<platform::ManualMainQueue>();
-    std::shared_ptr<platform::RecordingWorkspace> workspace =
-        std::make_shared<platform::RecordingWorkspace>();
-    std::shared_ptr<platform::RecordingEventBackend> backend =
-        std::make_shared<platform::RecordingEventBackend>();
-    std::shared_ptr<platform::EventSystem> events =
-        std::make_shared<platform::EventSystem>(backend);
-
-    Services() {
-        platform::installClock(clock);
-        platform::installMainQueue(queue);
-        platform::installWorkspace(workspace);
-        platform::installEventSystem(events);
-    }
-};
-
 namespace {
-
-std::string_view inputName(EventType type) {
-    switch (type) {
-        case EventType::leftMouseDown:
-            return "leftMouseDown";
-        case EventType::leftMouseUp:
-            return "leftMouseUp";
-        case EventType::rightMouseDown:
-            return "rightMouseDown";
-        case EventType::otherMouseDown:
-            return "otherMouseDown";
-        case EventType::scrollWheel:
-            return "scrollWheel";
-        case EventType::magnify:
-            return "magnify";
-        case EventType::gesture:
-            return "gesture";
-        case EventType::tapDisabledByTimeout:
-            return "tapDisabledByTimeout";
-        default:
-            return "other";
-    }
-}
 
 platform::MouseButton buttonOf(EventType type) {
     if (type == EventType::rightMouseDown) return platform::MouseButton::right;
@@ -70,14 +23,12 @@ platform::MouseButton buttonOf(EventType type) {
 }  // namespace
 
 Replay::Replay(std::ostream& log, const std::filesystem::path& framework)
-    : log_(log),
-      services_(std::make_unique<Services>()),
-      control_(platform::mt::SimControl::open(framework)) {
+    : log_(log), control_(platform::mt::SimControl::open(framework)) {
     // Only the simulated framework can be scripted; without it the manager stays unloaded.
     if (control_) control_->reset();
     manager_ = &MultitouchManager::shared();
 
-    services_->backend->setListener({
+    services_.backend->setListener({
         .posted = [this](const auto& p) { log_.posted(now(), p.location, p.event); },
         .leftTaps =
             [this](const auto& p) {
@@ -86,7 +37,7 @@ Replay::Replay(std::ostream& log, const std::filesystem::path& framework)
                 }
             },
     });
-    services_->workspace->setListener([this](const platform::RecordingWorkspace::Open& open) {
+    services_.workspace->setListener([this](const platform::RecordingWorkspace::Open& open) {
         log_.opened(now(), open.path, open.configuration.arguments);
     });
 
@@ -106,7 +57,7 @@ Replay::~Replay() {
 }
 
 double Replay::now() const {
-    return services_->clock->uptime();
+    return services_.clock->uptime();
 }
 
 int Replay::play(std::istream& script, std::ostream& errors) {
@@ -154,10 +105,10 @@ std::string Replay::apply(const line::Timed& timed) {
     }
     const bool first = !lastTime_;
     lastTime_ = timed.t;
-    services_->clock->set(timed.t);
+    services_.clock->set(timed.t);
     if (first) rescan();
     std::string problem = run(timed.action);
-    services_->queue->drain();
+    services_.queue->drain();
     return problem;
 }
 
@@ -177,17 +128,17 @@ std::string Replay::run(const line::Action& action) {
                                    static_cast<int32_t>(contacts.size()), now());
         }
     } else if (const auto* cursor = std::get_if<line::Cursor>(&action)) {
-        services_->backend->setPointer(cursor->at);
+        services_.backend->setPointer(cursor->at);
     } else if (const auto* input = std::get_if<line::Input>(&action)) {
         if (input->type == EventType::tapDisabledByTimeout) {
-            services_->events->disableTaps(input->type);
+            services_.events->disableTaps(input->type);
         } else {
             auto event = input->type == EventType::magnify || input->type == EventType::gesture ||
                                  input->type == EventType::scrollWheel
-                             ? services_->events->createEvent(nullptr)
-                             : services_->events->createMouseEvent(
+                             ? services_.events->createEvent(nullptr)
+                             : services_.events->createMouseEvent(
                                    nullptr, input->type,
-                                   services_->backend->pointerLocation().value_or(Point{}),
+                                   services_.backend->pointerLocation().value_or(Point{}),
                                    buttonOf(input->type));
             if (event) {
                 event->setType(input->type);
@@ -195,7 +146,7 @@ std::string Replay::run(const line::Action& action) {
                     event->setIntegerValue(platform::EventField::eventSourceUserData,
                                            kTavixEventMarker);
                 }
-                services_->events->injectPhysical(*event);
+                services_.events->injectPhysical(*event);
             }
         }
     } else if (const auto* config = std::get_if<line::Config>(&action)) {
@@ -218,7 +169,7 @@ std::string Replay::run(const line::Action& action) {
         log_.mouseIDsChanged(now(), changed);
         if (changed) rescan();
     } else if (const auto* exists = std::get_if<line::Exists>(&action)) {
-        services_->workspace->setExistingPaths(exists->paths);
+        services_.workspace->setExistingPaths(exists->paths);
     } else if (const auto* dryRun = std::get_if<line::DryRun>(&action)) {
         Actions::dryRun = dryRun->on;
     }

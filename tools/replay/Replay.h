@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/multitouch/SimControlLoader.h"
+#include "platform/sim/SimulatedPlatform.h"
 #include "tools/replay/EventLog.h"
 #include "tools/replay/TouchScript.h"
 
@@ -30,8 +31,6 @@ class Replay {
     int play(std::istream& script, std::ostream& errors);
 
   private:
-    struct Services;
-
     // The problem in words, or empty when the line was applied.
     std::string apply(const line::Device& device);
     std::string apply(const line::Timed& timed);
@@ -40,7 +39,7 @@ class Replay {
     double now() const;
 
     EventLog log_;
-    std::unique_ptr<Services> services_;
+    platform::SimulatedPlatform services_;
     std::optional<platform::mt::SimControl> control_;
     MultitouchManager* manager_ = nullptr;
     std::vector<int64_t> declared_;  // declaration order

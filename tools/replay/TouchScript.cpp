@@ -10,6 +10,19 @@ namespace tavix::replay {
 namespace {
 
 using nlohmann::json;
+using platform::EventType;
+
+// The physical events a script can send into the event tap.
+constexpr std::array<std::pair<std::string_view, EventType>, 8> kInputs{{
+    {"leftMouseDown", EventType::leftMouseDown},
+    {"leftMouseUp", EventType::leftMouseUp},
+    {"rightMouseDown", EventType::rightMouseDown},
+    {"otherMouseDown", EventType::otherMouseDown},
+    {"scrollWheel", EventType::scrollWheel},
+    {"magnify", EventType::magnify},
+    {"gesture", EventType::gesture},
+    {"tapDisabledByTimeout", EventType::tapDisabledByTimeout},
+}};
 
 // A problem found in a line; caught once, in parseLine.
 struct Problem {
@@ -123,17 +136,6 @@ line::Frame frame(const json& f) {
 }
 
 line::Input input(const json& value, const json& object) {
-    using platform::EventType;
-    static constexpr std::array<std::pair<std::string_view, EventType>, 8> kInputs{{
-        {"leftMouseDown", EventType::leftMouseDown},
-        {"leftMouseUp", EventType::leftMouseUp},
-        {"rightMouseDown", EventType::rightMouseDown},
-        {"otherMouseDown", EventType::otherMouseDown},
-        {"scrollWheel", EventType::scrollWheel},
-        {"magnify", EventType::magnify},
-        {"gesture", EventType::gesture},
-        {"tapDisabledByTimeout", EventType::tapDisabledByTimeout},
-    }};
     const std::string& name = string(value, "\"input\"");
     for (const auto& [known, type] : kInputs) {
         if (name != known) continue;
@@ -245,6 +247,13 @@ line::Action action(const json& object) {
 }
 
 }  // namespace
+
+std::string_view inputName(platform::EventType type) {
+    for (const auto& [name, known] : kInputs) {
+        if (known == type) return name;
+    }
+    return "other";
+}
 
 Parsed parseLine(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r");

@@ -89,6 +89,9 @@ struct Parsed {
 };
 Parsed parseLine(std::string_view text);
 
+// The script's name of a physical input type.
+std::string_view inputName(platform::EventType type);
+
 // Replaces the fields a config line names; the others keep their values.
 void applyConfig(const line::Config& change, GestureConfig& config);
 
