@@ -1,10 +1,11 @@
 # The two commands: `make run` and `make test`.
 BUILD      ?= build
 TSAN_BUILD ?= build-tsan
+ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: run test deps build tsan bench clean
+.PHONY: run test deps build tsan asan bench clean
 
 deps:
 	@./scripts/install-deps.sh
@@ -16,7 +17,7 @@ build: deps
 run: build
 	@$(BUILD)/tools/tavix-replay examples/demo.jsonl
 
-test: build tsan
+test: build tsan asan
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The concurrency tests again, under ThreadSanitizer.
@@ -25,8 +26,14 @@ tsan: deps
 	@cmake --build $(TSAN_BUILD) -j $(JOBS)
 	@cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -L tsan
 
+# Every test again under AddressSanitizer and UndefinedBehaviorSanitizer (clang), and the fuzzers.
+asan: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DTAVIX_SANITIZE=address -DTAVIX_FUZZ=ON -DTAVIX_BENCH=OFF >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
 bench: build
 	@for b in $(BUILD)/bench/tavix-bench-*; do $$b; done
 
 clean:
-	rm -rf $(BUILD) $(TSAN_BUILD)
+	rm -rf $(BUILD) $(TSAN_BUILD) $(ASAN_BUILD)

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and tests need, only when some are missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
-          libplist-dev libdbus-1-dev python3 nlohmann-json3-dev)
+          libplist-dev libdbus-1-dev python3 nlohmann-json3-dev clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

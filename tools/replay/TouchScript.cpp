@@ -173,7 +173,9 @@ constexpr DoubleField kDoubleFields[] = {
 line::Config config(const json& c) {
     if (!c.is_object()) fail("\"config\" must be an object");
     line::Config out;
-    for (const auto& [key, value] : c.items()) {
+    for (const auto& item : c.items()) {
+        const std::string& key = item.key();
+        const json& value = item.value();
         const std::string what = "config \"" + key + "\"";
         line::Config::Field field{key, false};
         if (key == "pinch3Action") {
