@@ -210,6 +210,17 @@ TEST(TwoFingerZoom, AThirdFingerEndsItAndHoldsBackScrolling) {
     EXPECT_THAT(phases(s), ElementsAre(1, 4, 1));
 }
 
+TEST(TwoFingerZoom, AZoomsFingersNeverMakeAThreeFingerTap) {
+    Scenario s;
+    s.frame(10.0, pair(20));
+    s.frame(10.05, pair(25));
+    auto three = pair(25);
+    three.push_back({3, 25, 70});
+    s.frame(10.1, three);
+    s.frame(10.2, {});
+    for (const auto& p : s.posted()) EXPECT_NE(p.event.type(), EventType::rightMouseDown);
+}
+
 TEST(TwoFingerZoom, DisablingMidZoomEndsItAtTheNextFrame) {
     Scenario s;
     s.frame(10.0, pair(20));
