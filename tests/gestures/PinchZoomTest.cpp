@@ -213,8 +213,8 @@ TEST(TwoFingerZoom, AThirdFingerEndsItAndHoldsBackScrolling) {
 TEST(TwoFingerZoom, AZoomsFingersNeverMakeAThreeFingerTap) {
     Scenario s;
     s.frame(10.0, pair(20));
-    s.frame(10.05, pair(25));
-    auto three = pair(25);
+    s.frame(10.05, pair(24.5));  // each finger moved 2.25 mm: still a tap's worth
+    auto three = pair(24.5);
     three.push_back({3, 25, 70});
     s.frame(10.1, three);
     s.frame(10.2, {});
