@@ -81,7 +81,6 @@ class GestureEngine {
     void stepZoom(const GestureConfig& cfg, double distance);
     void endZoom();
     void report(std::string_view text);
-    bool inFrame(int32_t id) const { return tracks.contains(id); }
 
     Locked<GestureConfig> cfgLock;
     Locked<SharedRecord> sharedRecord;

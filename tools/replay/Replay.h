@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <istream>
-#include <memory>
 #include <ostream>
 #include <set>
 #include <string>
