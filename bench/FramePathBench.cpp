@@ -8,29 +8,12 @@
 #include "Tavix/touch/MultitouchManager.h"
 #include "bench/AllocationCounter.h"
 #include "bench/DiscardingBackend.h"
-#include "platform/events/EventSystem.h"
-#include "platform/sim/ManualMainQueue.h"
 #include "platform/sim/VirtualClock.h"
+#include "tests/support/MultitouchManagerTestAccess.h"
 
 namespace tavix {
 
-struct MultitouchManagerTestAccess {
-    static void setActive(const MTDeviceInfo& device) {
-        auto& manager = MultitouchManager::shared();
-        std::lock_guard guard(manager.lock);
-        manager.active.clear();
-        manager.active[device.id] = device;
-    }
-};
-
 namespace {
-
-// Counts what would be posted, keeps nothing.
-class DiscardingBackend final : public platform::EventBackend {
-  public:
-    std::optional<Point> pointerLocation() override { return Point{500, 400}; }
-    void leftTaps(const platform::Event&, platform::EventOrigin, bool) override {}
-};
 
 // The whole frame path: mtCallback → dispatch → onFrame → GestureEngine::process, fingers staying
 // down (resting, or moving by a fraction of a millimetre each frame).
@@ -48,7 +31,7 @@ void framePath(benchmark::State& state) {
                              .family = MTDeviceInfo::kMagicMouseFamily,
                              .widthMM = 50,
                              .heightMM = 90};
-    MultitouchManagerTestAccess::setActive(mouse);
+    MultitouchManagerTestAccess::setActive({mouse});
     auto engine = std::make_unique<GestureEngine>();
     MultitouchManager::shared().onFrame = [&engine](const MTDeviceInfo&,
                                                     std::span<const Touch> touches) {

@@ -11,23 +11,15 @@
 #include "platform/events/EventSystem.h"
 #include "platform/sim/ManualMainQueue.h"
 #include "platform/sim/VirtualClock.h"
+#include "tests/support/MultitouchManagerTestAccess.h"
 
 namespace tavix {
-
-struct MultitouchManagerTestAccess {
-    static void start(const MTDeviceInfo& device) {
-        auto& manager = MultitouchManager::shared();
-        std::lock_guard guard(manager.lock);
-        manager.active.clear();
-        manager.active[device.id] = device;
-    }
-};
 
 namespace {
 
 // Every posted event must be usable: a location and an amount that are numbers.
 class CheckingBackend final : public platform::EventBackend {
-public:
+  public:
     std::optional<Point> pointerLocation() override { return Point{500, 400}; }
     void posted(platform::EventTapLocation, const platform::Event& event) override {
         const double amount = event.doubleValue(platform::EventField::gestureZoomValue);
@@ -38,7 +30,7 @@ public:
 
 // Reads the input front to back; zeros once it runs out.
 class Bytes {
-public:
+  public:
     Bytes(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     bool empty() const { return at_ >= size_; }
     template <class T>
@@ -50,7 +42,7 @@ public:
         return value;
     }
 
-private:
+  private:
     const uint8_t* data_;
     size_t size_;
     size_t at_ = 0;
@@ -68,11 +60,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         platform::installMainQueue(std::make_shared<platform::ManualMainQueue>());
         platform::installEventSystem(
             std::make_shared<platform::EventSystem>(std::make_shared<CheckingBackend>()));
-        MultitouchManagerTestAccess::start({.id = reinterpret_cast<uintptr_t>(&handle),
-                                            .ref = &handle,
-                                            .family = 112,
-                                            .widthMM = 50,
-                                            .heightMM = 90});
+        MultitouchManagerTestAccess::setActive({{.id = reinterpret_cast<uintptr_t>(&handle),
+                                                 .ref = &handle,
+                                                 .family = 112,
+                                                 .widthMM = 50,
+                                                 .heightMM = 90}});
         return true;
     }();
     (void)ready;
@@ -80,10 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto clock = std::make_shared<platform::VirtualClock>(100.0);
     platform::installClock(clock);
     GestureEngine engine;
-    MultitouchManager::shared().onFrame = [&engine](const MTDeviceInfo&,
-                                                    std::span<const Touch> touches) {
-        engine.process(touches);
-    };
+    MultitouchManager::shared().onFrame =
+        [&engine](const MTDeviceInfo&, std::span<const Touch> touches) { engine.process(touches); };
 
     Bytes bytes(data, size);
     std::vector<MTTouch> records;

@@ -8,20 +8,7 @@
 #include "Tavix/gestures/GestureEngine.h"
 #include "Tavix/touch/MultitouchManager.h"
 #include "platform/sim/SimulatedPlatform.h"
-
-namespace tavix {
-
-// Fills the started-device table directly, standing in for a rescan.
-struct MultitouchManagerTestAccess {
-    static void setActive(const std::vector<MTDeviceInfo>& devices) {
-        auto& manager = MultitouchManager::shared();
-        std::lock_guard guard(manager.lock);
-        manager.active.clear();
-        for (const auto& device : devices) manager.active[device.id] = device;
-    }
-};
-
-}  // namespace tavix
+#include "tests/support/MultitouchManagerTestAccess.h"
 
 namespace tavix::testing {
 
