@@ -1,8 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and tests need, only when some are missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
-          libplist-dev libdbus-1-dev python3 nlohmann-json3-dev clang libclang-rt-14-dev)
+packages=(
+    # toolchain and test tools
+    cmake ninja-build g++ pkg-config clang libclang-rt-14-dev python3
+    googletest libgtest-dev libgmock-dev libbenchmark-dev
+    # the core and its platform services
+    libplist-dev libdbus-1-dev nlohmann-json3-dev libevdev-dev libudev-dev libx11-dev libglib2.0-dev
+    # the application: Qt 6, translations, icons, a CJK font
+    qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-svg-dev
+    qt6-qpa-plugins fonts-wqy-microhei
+    # desktop integration and its checks: private buses, mock services, a virtual display
+    dbus dbus-x11 python3-dbusmock xvfb xauth desktop-file-utils appstream gsettings-desktop-schemas
+)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
