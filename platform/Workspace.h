@@ -22,6 +22,8 @@ class Workspace {
     virtual void openApplication(const std::string& path, const OpenConfiguration& configuration,
                                  Completion completion) = 0;
     virtual bool fileExists(const std::string& path) const = 0;
+    // A page or file in the user's preferred application; false when nothing could be started.
+    virtual bool openURL(const std::string& url) = 0;
 };
 
 // The process-wide Workspace; the simulated one until another is installed.

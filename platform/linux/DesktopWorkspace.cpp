@@ -29,6 +29,12 @@ void DesktopWorkspace::openApplication(const std::string& path,
     if (completion) completion(started);
 }
 
+bool DesktopWorkspace::openURL(const std::string& url) {
+    bool started = false;
+    openApplication("/usr/bin/xdg-open", {.arguments = {url}}, [&](bool ok) { started = ok; });
+    return started;
+}
+
 bool DesktopWorkspace::fileExists(const std::string& path) const {
     std::error_code error;
     return std::filesystem::exists(path, error);

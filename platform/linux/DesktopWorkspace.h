@@ -11,6 +11,8 @@ class DesktopWorkspace final : public Workspace {
     void openApplication(const std::string& path, const OpenConfiguration& configuration,
                          Completion completion) override;
     bool fileExists(const std::string& path) const override;
+    // Through xdg-open, with the URL as its one argument.
+    bool openURL(const std::string& url) override;
 };
 
 }  // namespace tavix::platform

@@ -49,10 +49,21 @@ class RecordingWorkspace final : public Workspace {
         return paths_.contains(path);
     }
 
+    bool openURL(const std::string& url) override {
+        std::lock_guard guard(mutex_);
+        urls_.push_back(url);
+        return true;
+    }
+    std::vector<std::string> urls() const {
+        std::lock_guard guard(mutex_);
+        return urls_;
+    }
+
   private:
     mutable std::mutex mutex_;
     std::set<std::string> paths_;
     std::vector<Open> opens_;
+    std::vector<std::string> urls_;
     Listener listener_;
 };
 
