@@ -48,10 +48,14 @@ TEST(KdeShortcutSettings, ReadsTheActiveShortcutOfTheRightComponent) {
                               "[kwin]\n"
                               "Overview=Meta+W,Meta+W,Toggle Overview\n"
                               "Show Desktop=none,Meta+D,Peek at Desktop\n"
-                              "Expose=Nonsense Key\tCtrl+F10,Ctrl+F10,Toggle Present Windows\n");
+                              "Expose=Nonsense Key\tCtrl+F10,Ctrl+F10,Toggle Present Windows\n"
+                              "[services][org.kde.krunner.desktop]\n"
+                              "_launch=Alt+F2\tSearch,Alt+Space,KRunner\n");
     KdeShortcutSettings settings(file);
     EXPECT_EQ(settings.chord({"kwin", "Overview"}), (KeyChord{{KEY_LEFTMETA}, KEY_W}));
     EXPECT_EQ(settings.chord({"kwin", "Expose"}), (KeyChord{{KEY_LEFTCTRL}, KEY_F10}));
+    EXPECT_EQ(settings.chord({"services][org.kde.krunner.desktop", "_launch"}),
+              (KeyChord{{KEY_LEFTALT}, KEY_F2}));
     EXPECT_EQ(settings.chord({"kwin", "Show Desktop"}), std::nullopt);  // unbound by the user
     EXPECT_EQ(settings.chord({"kwin", "Missing"}), std::nullopt);
     EXPECT_EQ(KdeShortcutSettings(config.path() / "absent").chord({"kwin", "Overview"}),

@@ -139,6 +139,14 @@ TEST_F(UinputOutputTest, NativeZoomSendsWholeNotchesWithCtrlOnlyAroundEachBurst)
     Actions::magnify(0, GesturePhase::ended);
     settle();
     EXPECT_TRUE(recorder.frames().empty());
+
+    // With natural scrolling the desktop turns the wheel around; so does the zoom.
+    output->setNaturalScrolling(true);
+    Actions::magnify(0, GesturePhase::began);
+    Actions::magnify(0.1, GesturePhase::changed);
+    settle();
+    EXPECT_THAT(recorder.frames(),
+                ElementsAre(key(KEY_LEFTCTRL, true), wheel(-1), key(KEY_LEFTCTRL, false)));
 }
 
 TEST_F(UinputOutputTest, ReleasesAreWrittenEvenWhenATapDropsThemSoNothingStaysHeld) {

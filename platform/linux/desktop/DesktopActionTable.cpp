@@ -53,7 +53,10 @@ const Table& table() {
           chord({KEY_LEFTMETA}, KEY_W)}},
         {{Desktop::kde, DesktopAction::spotlight},
          {DBusCall{"org.kde.krunner", "/App", "org.kde.krunner.App", "display", {}},
-          LiveShortcut{"org.kde.krunner.desktop", "_launch"}, chord({KEY_LEFTALT}, KEY_SPACE)}},
+          // Plasma 5 and Plasma 6 keep KRunner's shortcut in different groups.
+          LiveShortcut{"org.kde.krunner.desktop", "_launch"},
+          LiveShortcut{"services][org.kde.krunner.desktop", "_launch"},
+          chord({KEY_LEFTALT}, KEY_SPACE)}},
         {{Desktop::kde, DesktopAction::showDesktop},
          {kwinShortcut("Show Desktop"), LiveShortcut{"kwin", "Show Desktop"},
           chord({KEY_LEFTMETA}, KEY_D)}},

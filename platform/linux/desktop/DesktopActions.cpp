@@ -24,10 +24,10 @@ DesktopActions::DesktopActions(Services services) : services_(std::move(services
     if (!services_.configFile) services_.configFile = defaultConfigFile();
 }
 
-std::filesystem::path DesktopActions::defaultConfigFile() {
-    std::filesystem::path base = environment("XDG_CONFIG_HOME");
-    if (base.empty() || base.is_relative()) base = std::filesystem::path(environment("HOME")) / ".config";
-    return base / "Tavix" / "actions.conf";
+std::filesystem::path DesktopActions::configHome() {
+    const std::filesystem::path base = environment("XDG_CONFIG_HOME");
+    if (!base.empty() && base.is_absolute()) return base;
+    return std::filesystem::path(environment("HOME")) / ".config";
 }
 
 bool DesktopActions::spawnDetached(const std::vector<std::string>& words) {
@@ -60,8 +60,8 @@ Session DesktopActions::session() {
                     services_.shortcuts = std::make_shared<GnomeShortcutSettings>();
                     break;
                 case Desktop::kde:
-                    services_.shortcuts = std::make_shared<KdeShortcutSettings>(
-                        services_.configFile->parent_path().parent_path() / "kglobalshortcutsrc");
+                    services_.shortcuts =
+                        std::make_shared<KdeShortcutSettings>(configHome() / "kglobalshortcutsrc");
                     break;
                 case Desktop::other:
                     break;

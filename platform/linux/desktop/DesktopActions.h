@@ -47,8 +47,9 @@ class DesktopActions {
     Session session();
 
     static bool spawnDetached(const std::vector<std::string>& words);
-    // $XDG_CONFIG_HOME/Tavix/actions.conf, ~/.config when XDG_CONFIG_HOME is unset.
-    static std::filesystem::path defaultConfigFile();
+    // $XDG_CONFIG_HOME, ~/.config when it is unset or not absolute.
+    static std::filesystem::path configHome();
+    static std::filesystem::path defaultConfigFile() { return configHome() / "Tavix" / "actions.conf"; }
 
   private:
     bool fire(const Trigger& trigger, SessionBus* bus, bool probe);

@@ -23,7 +23,8 @@ class GnomeShortcutSettings final : public ShortcutSettings {
 };
 
 // KDE: kglobalshortcutsrc in the config directory, "[component]" groups of
-// "action=active shortcuts,default shortcuts,description", several shortcuts split by tabs.
+// "action=active shortcuts,default shortcuts,description", several shortcuts split by tabs. A
+// nested group is named as it is written between the outer brackets: "services][name".
 class KdeShortcutSettings final : public ShortcutSettings {
   public:
     explicit KdeShortcutSettings(std::filesystem::path file) : file_(std::move(file)) {}

@@ -178,7 +178,7 @@ void UinputOutput::magnify(const Event& event, std::vector<OutputFrame>& frames)
     notches_ -= whole;
     // No finger movement asks for more; anything beyond is a fault upstream, not a zoom.
     whole = std::clamp(whole, -kMaxNotchesPerStep, kMaxNotchesPerStep);
-    const int32_t step = whole > 0 ? 1 : -1;
+    const int32_t step = (whole > 0) != naturalScrolling_.load() ? 1 : -1;
     frames.push_back(keyFrame(KEY_LEFTCTRL, true));
     for (int i = 0; i < std::abs(static_cast<int>(whole)); ++i) {
         frames.push_back({OutputDevice::pointer,

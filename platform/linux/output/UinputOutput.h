@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -39,6 +40,10 @@ class UinputOutput final : public ChordOutput {
     // (Command-Space), which the caller runs; everything else is queued for the devices.
     std::optional<desktop::DesktopAction> post(const Event& event, bool delivered);
     void pressChord(const KeyChord& chord) override;
+    // The desktop turns the wheel of every mouse around when the user chose natural scrolling
+    // (GNOME does so for all pointers); the zoom notches are turned to match, so spreading the
+    // fingers still zooms in. Any thread.
+    void setNaturalScrolling(bool natural) { naturalScrolling_.store(natural); }
     // Returns once everything queued has been written.
     void waitIdle();
 
@@ -52,6 +57,7 @@ class UinputOutput final : public ChordOutput {
     std::set<uint16_t> heldButtons_;
     std::map<uint16_t, std::vector<uint16_t>> heldKeys_;  // key → modifiers pressed with it
     double notches_ = 0;                                  // not yet sent, in notches
+    std::atomic<bool> naturalScrolling_{false};
     std::unique_ptr<OutputScheduler> scheduler_;
 };
 
