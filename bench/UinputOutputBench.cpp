@@ -1,8 +1,8 @@
 #include <benchmark/benchmark.h>
 
 #include "Tavix/events/Actions.h"
-#include "platform/linux/LinuxEventBackend.h"
 #include "platform/events/EventSystem.h"
+#include "platform/linux/LinuxEventBackend.h"
 #include "platform/linux/SystemClock.h"
 
 namespace tavix {

@@ -14,10 +14,11 @@ LinuxDesktop LinuxDesktop::open(std::shared_ptr<const Clock> clock) {
 }
 
 LinuxEventBackend::Parts LinuxDesktop::backendParts() const {
-    return {.output = output,
-            .pointer = nullptr,
-            .runAction = [actions = actions](desktop::DesktopAction action) { actions->run(action); },
-            .physical = {}};
+    return {
+        .output = output,
+        .pointer = nullptr,
+        .runAction = [actions = actions](desktop::DesktopAction action) { actions->run(action); },
+        .physical = {}};
 }
 
 }  // namespace tavix::platform

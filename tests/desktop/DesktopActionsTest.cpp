@@ -7,10 +7,6 @@
 namespace tavix::platform::desktop {
 namespace {
 
-using ::testing::Contains;
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
-using ::testing::IsEmpty;
 using tavix::testing::FakeShortcuts;
 using tavix::testing::FakeShowDesktop;
 using tavix::testing::MockService;
@@ -19,6 +15,10 @@ using tavix::testing::RecordingChords;
 using tavix::testing::RecordingLog;
 using tavix::testing::ScopedEnvironment;
 using tavix::testing::TempDirectory;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
 
 class DesktopActionsTest : public ::testing::Test {
   protected:
@@ -60,7 +60,8 @@ class DesktopActionsTest : public ::testing::Test {
 };
 
 TEST_F(DesktopActionsTest, GnomeOverviewThroughTheShellAndTheRestThroughItsBindings) {
-    MockService shell(bus.address(), "gnome_shell.py", "org.gnome.Shell", config.path() / "shell.log");
+    MockService shell(bus.address(), "gnome_shell.py", "org.gnome.Shell",
+                      config.path() / "shell.log");
     ASSERT_TRUE(shell.ready());
     auto actions = make("ubuntu:GNOME", "wayland");
     EXPECT_EQ(actions->session().desktop, Desktop::gnome);
@@ -101,7 +102,8 @@ TEST_F(DesktopActionsTest, GnomeWithoutItsShellOnTheBusFallsBackToKeysAndEwmhOnX
 }
 
 TEST_F(DesktopActionsTest, KdeCallsPlasmaKWinAndKRunner) {
-    MockService plasma(bus.address(), "kde_plasma.py", "org.kde.krunner", config.path() / "kde.log");
+    MockService plasma(bus.address(), "kde_plasma.py", "org.kde.krunner",
+                       config.path() / "kde.log");
     ASSERT_TRUE(plasma.ready());
     // Detected from the bus alone when the environment does not say.
     auto actions = make("", "wayland");
@@ -124,8 +126,9 @@ TEST_F(DesktopActionsTest, AFailingCallFallsBackToTheLiveChordThenTheDefault) {
                               "[kwin]\n"
                               "Overview=Meta+Tab\tMeta+O,Meta+W,Toggle Overview\n"
                               "Show Desktop=none,Meta+D,Peek at Desktop\n");
-    auto actions = make("KDE", "wayland",
-                        std::make_shared<KdeShortcutSettings>(config.path() / "kglobalshortcutsrc"));
+    auto actions =
+        make("KDE", "wayland",
+             std::make_shared<KdeShortcutSettings>(config.path() / "kglobalshortcutsrc"));
     EXPECT_TRUE(actions->run(DesktopAction::missionControl));
     EXPECT_TRUE(actions->run(DesktopAction::showDesktop));
     EXPECT_THAT(chords->pressed, ElementsAre("super+tab", "super+d"));
@@ -134,7 +137,8 @@ TEST_F(DesktopActionsTest, AFailingCallFallsBackToTheLiveChordThenTheDefault) {
 }
 
 TEST_F(DesktopActionsTest, TheUserFileOverridesGoodEntriesAndReportsBadOnesOnce) {
-    MockService plasma(bus.address(), "kde_plasma.py", "org.kde.krunner", config.path() / "kde.log");
+    MockService plasma(bus.address(), "kde_plasma.py", "org.kde.krunner",
+                       config.path() / "kde.log");
     ASSERT_TRUE(plasma.ready());
     writeConfig(
         "# my desktop\n"
@@ -162,9 +166,9 @@ TEST_F(DesktopActionsTest, TheUserFileOverridesGoodEntriesAndReportsBadOnesOnce)
     EXPECT_THAT(log->messages[2], HasSubstr("line 7: expected ACTION = TRIGGER"));
 
     // An edit is picked up without a restart; a failing user trigger falls back too.
-    std::filesystem::last_write_time(config.path() / "Tavix" / "actions.conf",
-                                     std::filesystem::file_time_type::clock::now() -
-                                         std::chrono::hours(1));
+    std::filesystem::last_write_time(
+        config.path() / "Tavix" / "actions.conf",
+        std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
     writeConfig("apps = dbus org.example.Gone /Gone org.example.Gone.Open\n");
     EXPECT_TRUE(actions->run(DesktopAction::apps));
     EXPECT_THAT(plasma.calls().back(), "activateLauncherMenu");
@@ -186,10 +190,9 @@ TEST(ActionsConfig, ReadsDBusArgumentsAndRejectsWhatCannotWork) {
     const auto& call = std::get<DBusCall>(config.overrides.at(DesktopAction::missionControl));
     EXPECT_EQ(call.interface, "org.freedesktop.DBus.Properties");
     EXPECT_EQ(call.member, "Set");
-    EXPECT_THAT(call.arguments,
-                ElementsAre(DBusArgument{"string", "org.gnome.Shell", false},
-                            DBusArgument{"string", "OverviewActive", false},
-                            DBusArgument{"boolean", "true", true}));
+    EXPECT_THAT(call.arguments, ElementsAre(DBusArgument{"string", "org.gnome.Shell", false},
+                                            DBusArgument{"string", "OverviewActive", false},
+                                            DBusArgument{"boolean", "true", true}));
     EXPECT_EQ(config.overrides.size(), 1u);
     ASSERT_EQ(config.problems.size(), 5u);
     EXPECT_THAT(config.problems[0], HasSubstr("line 3"));

@@ -24,8 +24,8 @@ namespace tavix::testing {
 class PrivateBus {
   public:
     PrivateBus() {
-        FILE* out = popen(
-            "dbus-daemon --session --fork --print-address=1 --print-pid=1 2>/dev/null", "r");
+        FILE* out =
+            popen("dbus-daemon --session --fork --print-address=1 --print-pid=1 2>/dev/null", "r");
         if (!out) return;
         char address[512] = {};
         long pid = 0;
@@ -52,12 +52,14 @@ class PrivateBus {
 // A python-dbusmock service from one of our templates, logging every call to a file.
 class MockService {
   public:
-    MockService(const std::string& address, const std::string& template_, const std::string& busName,
-                const std::filesystem::path& log, const std::string& parameters = "{}")
+    MockService(const std::string& address, const std::string& template_,
+                const std::string& busName, const std::filesystem::path& log,
+                const std::string& parameters = "{}")
         : log_(log) {
         const std::string path = std::string(TAVIX_DESKTOP_MOCKS) + "/" + template_;
-        std::vector<std::string> words{"/usr/bin/python3", "-m", "dbusmock", "--session",
-                                       "-t", path, "-l", log.string(), "-p", parameters};
+        std::vector<std::string> words{
+            "/usr/bin/python3", "-m", "dbusmock", "--session", "-t", path, "-l",
+            log.string(),       "-p", parameters};
         std::vector<char*> argv;
         for (auto& w : words) argv.push_back(w.data());
         argv.push_back(nullptr);

@@ -10,11 +10,11 @@ namespace tavix::platform {
 namespace {
 
 using desktop::DesktopAction;
-using ::testing::ElementsAre;
 using tavix::testing::FakeShowDesktop;
 using tavix::testing::RecordingChords;
 using tavix::testing::ScopedEnvironment;
 using tavix::testing::TempDirectory;
+using ::testing::ElementsAre;
 
 TEST(LinuxWorkspace, TheBundlesOfThePinchTargetsAreDesktopActions) {
     EXPECT_EQ(LinuxWorkspace::actionFor("/System/Applications/Apps.app", {}), DesktopAction::apps);

@@ -17,9 +17,8 @@ using tavix::testing::TempDirectory;
 // database is never opened.
 TEST(GnomeShortcutSettings, ReadsTheFirstUsableAcceleratorAndSurvivesUnknownSchemas) {
     TempDirectory schemas;
-    tavix::testing::writeFile(
-        schemas.path() / "org.gnome.shell.keybindings.gschema.xml",
-        R"(<schemalist>
+    tavix::testing::writeFile(schemas.path() / "org.gnome.shell.keybindings.gschema.xml",
+                              R"(<schemalist>
   <schema id="org.gnome.shell.keybindings" path="/org/gnome/shell/keybindings/">
     <key name="toggle-application-view" type="as"><default>['&lt;Hyper&gt;x', '&lt;Super&gt;a']</default></key>
     <key name="toggle-overview" type="as"><default>[]</default></key>

@@ -23,8 +23,8 @@ PrivateXServer::PrivateXServer() {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
-    std::vector<std::string> words{"Xvfb", "-displayfd", "3", "-nolisten", "tcp",
-                                   "-screen", "0", "320x240x24"};
+    std::vector<std::string> words{"Xvfb", "-displayfd", "3", "-nolisten",
+                                   "tcp",  "-screen",    "0", "320x240x24"};
     std::vector<char*> argv;
     for (auto& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);

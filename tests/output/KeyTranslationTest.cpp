@@ -41,8 +41,8 @@ TEST(KeyChordParsing, ReadsTheShortcutSpellingsOfUsersAndDesktops) {
     EXPECT_EQ(parseKeyChord("Super"), (KeyChord{{}, KEY_LEFTMETA}));
     EXPECT_EQ(parseKeyChord("<Super>a"), (KeyChord{{KEY_LEFTMETA}, KEY_A}));
     EXPECT_EQ(parseKeyChord("<Primary><Alt>t"), (KeyChord{{KEY_LEFTCTRL, KEY_LEFTALT}, KEY_T}));
-    for (const char* bad : {"", "Ctrl+", "Ctrl+Nope", "Hyper+A", "<Super", "<Super>", "A+B",
-                            "Ctrl+Alt", "+"}) {
+    for (const char* bad :
+         {"", "Ctrl+", "Ctrl+Nope", "Hyper+A", "<Super", "<Super>", "A+B", "Ctrl+Alt", "+"}) {
         EXPECT_EQ(parseKeyChord(bad), std::nullopt) << bad;
     }
     const KeyChord chord{{KEY_LEFTCTRL, KEY_LEFTSHIFT}, KEY_KPMINUS};

@@ -72,8 +72,7 @@ class OutputRecorder {
             : device_(device), log_(std::move(log)), clock_(std::move(clock)) {}
         bool writeFrame(std::span<const platform::input::InputEvent> events) override {
             std::lock_guard guard(log_->mutex);
-            log_->written.push_back(
-                {clock_->uptime(), {device_, {events.begin(), events.end()}}});
+            log_->written.push_back({clock_->uptime(), {device_, {events.begin(), events.end()}}});
             return true;
         }
 
@@ -97,7 +96,8 @@ inline OutputFrame button(uint16_t code, bool down) {
     return {OutputDevice::pointer, {{EV_KEY, code, down ? 1 : 0}}};
 }
 inline OutputFrame wheel(int notches) {
-    return {OutputDevice::pointer, {{EV_REL, REL_WHEEL, notches}, {EV_REL, REL_WHEEL_HI_RES, notches * 120}}};
+    return {OutputDevice::pointer,
+            {{EV_REL, REL_WHEEL, notches}, {EV_REL, REL_WHEEL_HI_RES, notches * 120}}};
 }
 
 }  // namespace tavix::testing

@@ -11,9 +11,9 @@ namespace tavix::platform {
 namespace {
 
 using desktop::DesktopAction;
+using testing::button;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
-using testing::button;
 using testing::key;
 using testing::wheel;
 
@@ -85,11 +85,10 @@ TEST_F(UinputOutputTest, ClicksNeverMoveThePointerAndKeepTheirOrderAcrossButtons
     Actions::rightClick();
     Actions::zoomKey(true);
     const auto written = settle();
-    EXPECT_THAT(recorder.frames(),
-                ElementsAre(button(BTN_LEFT, true), button(BTN_LEFT, false),
-                            button(BTN_RIGHT, true), button(BTN_RIGHT, false),
-                            key(KEY_LEFTCTRL, true), key(KEY_KPPLUS, true),
-                            key(KEY_KPPLUS, false), key(KEY_LEFTCTRL, false)));
+    EXPECT_THAT(recorder.frames(), ElementsAre(button(BTN_LEFT, true), button(BTN_LEFT, false),
+                                               button(BTN_RIGHT, true), button(BTN_RIGHT, false),
+                                               key(KEY_LEFTCTRL, true), key(KEY_KPPLUS, true),
+                                               key(KEY_KPPLUS, false), key(KEY_LEFTCTRL, false)));
     for (std::size_t i = 1; i < written.size(); ++i) EXPECT_GE(written[i].at, written[i - 1].at);
     // Right press 35 ms after the left release; the keyboard after a device switch.
     EXPECT_NEAR(written[2].at - written[1].at, 0.035, 1e-9);
@@ -100,9 +99,8 @@ TEST_F(UinputOutputTest, ZoomKeysUseTheKeypadAndCommandSpaceIsTheDesktopSearch) 
     Actions::zoomKey(false);
     Actions::key(Actions::kKeySpace, kEventFlagMaskCommand);
     EXPECT_THAT(settle().size(), 4u);
-    EXPECT_THAT(recorder.frames(),
-                ElementsAre(key(KEY_LEFTCTRL, true), key(KEY_KPMINUS, true),
-                            key(KEY_KPMINUS, false), key(KEY_LEFTCTRL, false)));
+    EXPECT_THAT(recorder.frames(), ElementsAre(key(KEY_LEFTCTRL, true), key(KEY_KPMINUS, true),
+                                               key(KEY_KPMINUS, false), key(KEY_LEFTCTRL, false)));
     // Never a literal Ctrl+Space: the search is run once, for the key-down.
     EXPECT_THAT(ran, ElementsAre(DesktopAction::spotlight));
 
@@ -157,8 +155,8 @@ TEST_F(UinputOutputTest, ReleasesAreWrittenEvenWhenATapDropsThemSoNothingStaysHe
     output->post(down, false);  // dropped press: nothing
     output->post(up, false);    // and no stray release
     output->post(down, true);
-    output->post(up, false);    // dropped release of a held button: written anyway
-    output->post(up, true);     // nothing left to release
+    output->post(up, false);  // dropped release of a held button: written anyway
+    output->post(up, true);   // nothing left to release
     settle();
     EXPECT_THAT(recorder.frames(), ElementsAre(button(BTN_LEFT, true), button(BTN_LEFT, false)));
 }

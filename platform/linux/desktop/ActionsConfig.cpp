@@ -31,8 +31,8 @@ std::optional<DBusCall> parseDBusCall(const std::vector<std::string>& words, std
         why = "a D-Bus call needs a service, an object path and INTERFACE.METHOD";
         return std::nullopt;
     }
-    DBusCall call{.service = words[1], .path = words[2], .interface = {}, .member = {},
-                  .arguments = {}};
+    DBusCall call{
+        .service = words[1], .path = words[2], .interface = {}, .member = {}, .arguments = {}};
     const auto dot = words[3].rfind('.');
     if (dot != std::string::npos) {
         call.interface = words[3].substr(0, dot);
@@ -161,7 +161,8 @@ ActionsConfig ActionsConfig::parse(std::string_view text) {
             problem(why);
             continue;
         }
-        if (config.overrides.contains(*action)) problem("\"" + name + "\" given again; the last one counts");
+        if (config.overrides.contains(*action))
+            problem("\"" + name + "\" given again; the last one counts");
         config.overrides.insert_or_assign(*action, std::move(*trigger));
     }
     return config;

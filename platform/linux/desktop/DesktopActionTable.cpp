@@ -11,12 +11,18 @@ namespace {
 const DBusArgument kTrue{"boolean", "true", true};
 
 DBusCall gnomeShowOverview() {
-    return {"org.gnome.Shell", "/org/gnome/Shell", "org.freedesktop.DBus.Properties", "Set",
+    return {"org.gnome.Shell",
+            "/org/gnome/Shell",
+            "org.freedesktop.DBus.Properties",
+            "Set",
             {{"string", "org.gnome.Shell"}, {"string", "OverviewActive"}, kTrue}};
 }
 DBusCall kwinShortcut(const std::string& name) {
-    return {"org.kde.kglobalaccel", "/component/kwin", "org.kde.kglobalaccel.Component",
-            "invokeShortcut", {{"string", name}}};
+    return {"org.kde.kglobalaccel",
+            "/component/kwin",
+            "org.kde.kglobalaccel.Component",
+            "invokeShortcut",
+            {{"string", name}}};
 }
 ChordTrigger chord(std::vector<uint16_t> modifiers, uint16_t key) {
     return {{std::move(modifiers), key}};
@@ -40,12 +46,14 @@ const Table& table() {
          {gnomeShowOverview(), LiveShortcut{"org.gnome.shell.keybindings", "toggle-overview"},
           chord({}, KEY_LEFTMETA)}},
         {{Desktop::gnome, DesktopAction::showDesktop},
-         {LiveShortcut{"org.gnome.desktop.wm.keybindings", "show-desktop"},
-          ShowDesktopMessage{}}},
+         {LiveShortcut{"org.gnome.desktop.wm.keybindings", "show-desktop"}, ShowDesktopMessage{}}},
 
         {{Desktop::kde, DesktopAction::apps},
-         {DBusCall{"org.kde.plasmashell", "/PlasmaShell", "org.kde.PlasmaShell",
-                   "activateLauncherMenu", {}},
+         {DBusCall{"org.kde.plasmashell",
+                   "/PlasmaShell",
+                   "org.kde.PlasmaShell",
+                   "activateLauncherMenu",
+                   {}},
           LiveShortcut{"plasmashell", "activate application launcher"},
           chord({KEY_LEFTALT}, KEY_F1)}},
         {{Desktop::kde, DesktopAction::missionControl},

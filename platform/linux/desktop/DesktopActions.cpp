@@ -103,7 +103,9 @@ bool DesktopActions::run(DesktopAction action) {
         connected = true;
         return bus.get();
     };
-    auto needsBus = [](const Trigger& trigger) { return std::holds_alternative<DBusCall>(trigger); };
+    auto needsBus = [](const Trigger& trigger) {
+        return std::holds_alternative<DBusCall>(trigger);
+    };
 
     // The user's own trigger is taken as written: no probing, a failure falls back.
     if (const auto own = userTrigger(action)) {

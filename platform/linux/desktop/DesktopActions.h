@@ -49,7 +49,9 @@ class DesktopActions {
     static bool spawnDetached(const std::vector<std::string>& words);
     // $XDG_CONFIG_HOME, ~/.config when it is unset or not absolute.
     static std::filesystem::path configHome();
-    static std::filesystem::path defaultConfigFile() { return configHome() / "Tavix" / "actions.conf"; }
+    static std::filesystem::path defaultConfigFile() {
+        return configHome() / "Tavix" / "actions.conf";
+    }
 
   private:
     bool fire(const Trigger& trigger, SessionBus* bus, bool probe);

@@ -107,7 +107,7 @@ bool appendArgument(DBusMessage* message, const DBusArgument& argument) {
     return dbus_message_iter_close_container(&iter, &inner);
 }
 
-// The text of the element <tag name="name" ...> ... up to the end of the enclosing interface.
+// Whether the interface's introspection data declares <tag name="name">.
 bool interfaceHas(const std::string& xml, const std::string& interface, const std::string& tag,
                   const std::string& name) {
     const auto start = xml.find("<interface name=\"" + interface + "\"");
@@ -149,19 +149,18 @@ bool SessionBus::hasOwner(const std::string& name) {
 
 std::optional<std::string> SessionBus::introspect(const std::string& service,
                                                   const std::string& path) {
-    const DBusCall call{service, path, "org.freedesktop.DBus.Introspectable", "Introspect", {}};
     if (!dbus_validate_bus_name(service.c_str(), nullptr) ||
         !dbus_validate_path(path.c_str(), nullptr)) {
         return std::nullopt;
     }
-    Message message(dbus_message_new_method_call(service.c_str(), path.c_str(),
-                                                 call.interface.c_str(), call.member.c_str()));
+    Message message(dbus_message_new_method_call(
+        service.c_str(), path.c_str(), "org.freedesktop.DBus.Introspectable", "Introspect"));
     if (!message) return std::nullopt;
     // Probing must not start a service that is not running.
     dbus_message_set_auto_start(message.get(), FALSE);
     ScopedError error;
-    Message reply(dbus_connection_send_with_reply_and_block(connection_, message.get(),
-                                                            kTimeoutMs, error.get()));
+    Message reply(dbus_connection_send_with_reply_and_block(connection_, message.get(), kTimeoutMs,
+                                                            error.get()));
     const char* xml = nullptr;
     if (!reply || !dbus_message_get_args(reply.get(), error.get(), DBUS_TYPE_STRING, &xml,
                                          DBUS_TYPE_INVALID)) {
@@ -201,8 +200,8 @@ bool SessionBus::call(const DBusCall& call, std::string* error) {
         }
     }
     ScopedError failure;
-    Message reply(dbus_connection_send_with_reply_and_block(connection_, message.get(),
-                                                            kTimeoutMs, failure.get()));
+    Message reply(dbus_connection_send_with_reply_and_block(connection_, message.get(), kTimeoutMs,
+                                                            failure.get()));
     if (!reply) return fail(failure.text());
     return true;
 }

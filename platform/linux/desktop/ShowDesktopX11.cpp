@@ -58,8 +58,8 @@ bool X11ShowDesktop::toggleShowingDesktop() {
     event.xclient.message_type = showing;
     event.xclient.format = 32;
     event.xclient.data.l[0] = shown ? 0 : 1;
-    const bool sent = XSendEvent(d, root, False, SubstructureRedirectMask | SubstructureNotifyMask,
-                                 &event) != 0;
+    const bool sent =
+        XSendEvent(d, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event) != 0;
     XFlush(d);
     return sent;
 }

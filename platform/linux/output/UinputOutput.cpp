@@ -43,8 +43,8 @@ input::DeviceCapabilities UinputOutput::pointerCapabilities() {
     caps.name = "Tavix virtual pointer";
     // BTN_MIDDLE too: without it libinput emulates the middle button and delays every click.
     for (uint16_t code : {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE}) caps.codes.push_back({EV_KEY, code});
-    for (uint16_t code : {REL_X, REL_Y, REL_WHEEL, REL_HWHEEL, REL_WHEEL_HI_RES,
-                          REL_HWHEEL_HI_RES}) {
+    for (uint16_t code :
+         {REL_X, REL_Y, REL_WHEEL, REL_HWHEEL, REL_WHEEL_HI_RES, REL_HWHEEL_HI_RES}) {
         caps.codes.push_back({EV_REL, code});
     }
     return caps;
@@ -77,11 +77,12 @@ std::shared_ptr<UinputOutput> UinputOutput::open(std::shared_ptr<const Clock> cl
     if (error) {
         error->clear();
         if (!pointer) *error = "virtual pointer: " + pointerError;
-        if (!keyboard) *error += (error->empty() ? "" : "; ") + ("virtual keyboard: " + keyboardError);
+        if (!keyboard)
+            *error += (error->empty() ? "" : "; ") + ("virtual keyboard: " + keyboardError);
     }
-    return std::make_shared<UinputOutput>(std::make_unique<OutputScheduler>(
-        std::move(pointer), std::move(keyboard), std::move(clock), std::move(sleeper),
-        OutputScheduler::Timing{}));
+    return std::make_shared<UinputOutput>(
+        std::make_unique<OutputScheduler>(std::move(pointer), std::move(keyboard), std::move(clock),
+                                          std::move(sleeper), OutputScheduler::Timing{}));
 }
 
 std::optional<desktop::DesktopAction> UinputOutput::post(const Event& event, bool delivered) {
@@ -144,7 +145,8 @@ void UinputOutput::button(uint16_t code, bool down, bool delivered,
 std::optional<desktop::DesktopAction> UinputOutput::key(const Event& event, bool down,
                                                         bool delivered,
                                                         std::vector<OutputFrame>& frames) {
-    const auto virtualKey = static_cast<uint16_t>(event.integerValue(EventField::keyboardEventKeycode));
+    const auto virtualKey =
+        static_cast<uint16_t>(event.integerValue(EventField::keyboardEventKeycode));
     const auto output = translateKey(virtualKey, event.flags());
     if (!output) return std::nullopt;
     if (const auto* action = std::get_if<desktop::DesktopAction>(&*output)) {
