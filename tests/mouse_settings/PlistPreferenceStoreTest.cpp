@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <future>
@@ -58,7 +59,8 @@ std::string chainOfArrays(std::size_t count, unsigned width) {
     const std::size_t table = plist.size();
     plist += offsets;
     plist += std::string(6, '\0') + "\x04\x04";
-    for (const std::uint64_t field : {std::uint64_t{count}, std::uint64_t{0}, std::uint64_t{table}}) {
+    for (const std::uint64_t field :
+         {std::uint64_t{count}, std::uint64_t{0}, std::uint64_t{table}}) {
         plist += std::string(4, '\0') + bigEndian32(field);
     }
     return plist;
@@ -116,9 +118,8 @@ TEST_F(PlistPreferenceStoreTest, HostileFileReadsAsEmptyAndEveryOneIsKeptAside) 
         {"text", "not a property list"},
         {"empty", ""},
         {"array at the root", xmlPlist("<array/>")},
-        {"XML nested 300000 deep",
-         xmlPlist("<dict><key>k</key>" + repeat("<array>", 300000) + repeat("</array>", 300000) +
-                  "</dict>")},
+        {"XML nested 300000 deep", xmlPlist("<dict><key>k</key>" + repeat("<array>", 300000) +
+                                            repeat("</array>", 300000) + "</dict>")},
         {"XML of 150000 elements",
          xmlPlist("<dict><key>k</key><array>" + repeat("<true/>", 150000) + "</array></dict>")},
         {"binary nested 300000 deep", chainOfArrays(300000, 1)},
@@ -227,9 +228,9 @@ TEST_F(PlistPreferenceStoreTest, OddFilesAtThePath) {
     const fs::path folder = config / "tavix" / "preferences";
     PlistPreferenceStore fresh(folder);
     fresh.setValue("k", true, kMouse);
-    const mode_t umask = ::umask(0);
+    const mode_t previousUmask = ::umask(0);
     EXPECT_TRUE(fresh.synchronize(kMouse));
-    ::umask(umask);
+    ::umask(previousUmask);
     for (const fs::path& created : {config, config / "tavix", folder}) {
         EXPECT_EQ(fs::status(created).permissions(), fs::perms::owner_all) << created;
     }
@@ -344,7 +345,8 @@ TEST_F(PlistInteroperabilityTest, PythonReadsTheTypesTavixWrote) {
 TEST_F(PlistInteroperabilityTest, WritesKeepKeysTavixDoesNotKnowInEitherFormat) {
     // Nesting and shared references within the limits, as real files have them, are no reason
     // to set a file aside.
-    const std::string depth = "def depth(x): return 1 + depth(x[0]) if isinstance(x, list) else 0\n";
+    const std::string depth =
+        "def depth(x): return 1 + depth(x[0]) if isinstance(x, list) else 0\n";
     for (const char* format : {"FMT_XML", "FMT_BINARY"}) {
         python(std::string("import plistlib, sys, datetime\n"
                            "deep = 1\n"
@@ -373,8 +375,8 @@ TEST_F(PlistInteroperabilityTest, WritesKeepKeysTavixDoesNotKnowInEitherFormat) 
 
 TEST_F(PlistInteroperabilityTest, StringsOtherReadersWouldRejectAreNeverWritten) {
     const std::vector<std::string> refused{
-        "bell\x07",     std::string("cut\0here", 8), "cr\r",         "\xff",
-        "\xc0\x80",     "\xed\xa0\x80",             "\xef\xbf\xbe", "\xf4\x90\x80\x80",
+        "bell\x07",     std::string("cut\0here", 8), "cr\r", "\xff", "\xc0\x80", "\xed\xa0\x80",
+        "\xef\xbf\xbe", "\xf4\x90\x80\x80",
     };
     const fs::path file = fileOf(kMouse);
     store.setValue("text", std::string("tab\t line\n ]]> &amp; <x> \xe7\x82\xb9 \xf0\x9f\x90\xad"),
@@ -386,14 +388,16 @@ TEST_F(PlistInteroperabilityTest, StringsOtherReadersWouldRejectAreNeverWritten)
     }
     // The accepted value is written; the refusal is reported.
     EXPECT_FALSE(store.synchronize(kMouse));
-    EXPECT_EQ(python("import plistlib, sys\n"
-                     "print(ascii(plistlib.load(open(sys.argv[1], 'rb'), fmt=plistlib.FMT_XML)))\n"),
-              "{'text': 'tab\\t line\\n ]]> &amp; <x> \\u70b9 \\U0001f42d'}\n");
+    EXPECT_EQ(
+        python("import plistlib, sys\n"
+               "print(ascii(plistlib.load(open(sys.argv[1], 'rb'), fmt=plistlib.FMT_XML)))\n"),
+        "{'text': 'tab\\t line\\n ]]> &amp; <x> \\u70b9 \\U0001f42d'}\n");
 
     // Such a string from another writer's binary file is not turned into unreadable XML: the
     // file stays as it was.
-    python("import plistlib, sys\n"
-           "plistlib.dump({'odd': 'a\\x01b'}, open(sys.argv[1], 'wb'), fmt=plistlib.FMT_BINARY)\n");
+    python(
+        "import plistlib, sys\n"
+        "plistlib.dump({'odd': 'a\\x01b'}, open(sys.argv[1], 'wb'), fmt=plistlib.FMT_BINARY)\n");
     const std::string before = readFile(file);
     store.setValue("added", true, kMouse);
     EXPECT_FALSE(store.synchronize(kMouse));

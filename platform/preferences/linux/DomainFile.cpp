@@ -104,8 +104,8 @@ std::optional<FileDescriptor> DomainFile::lock() const {
     if (!createPrivateDirectories(path_.parent_path())) return std::nullopt;
     fs::path lockPath = path_;
     lockPath += ".lock";
-    FileDescriptor fd(::open(lockPath.c_str(),
-                             O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
+    FileDescriptor fd(
+        ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
     if (!fd.valid()) return std::nullopt;
     while (::flock(fd.get(), LOCK_EX) != 0) {
         if (errno != EINTR) return std::nullopt;
@@ -141,7 +141,7 @@ bool DomainFile::replace(std::string_view bytes, const BeforeReplace& beforeRepl
     const fs::path directory = target->parent_path();
     // The permissions the user gave the file stay; a new file is private.
     mode_t mode = 0600;
-    if (struct stat info {}; ::stat(target->c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+    if (struct stat info{}; ::stat(target->c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
         mode = info.st_mode & 0777;
     }
 

@@ -90,8 +90,8 @@ bool binaryWithinLimits(std::string_view data) {
         const Reached object = stack.back();
         stack.pop_back();
         if (object.depth > kMaxPlistDepth) return false;
-        const std::uint64_t offset =
-            bigEndian(data, static_cast<std::size_t>(table + object.index * offsetSize), offsetSize);
+        const std::uint64_t offset = bigEndian(
+            data, static_cast<std::size_t>(table + object.index * offsetSize), offsetSize);
         if (offset < kHeaderSize || offset >= table) return false;
 
         const auto marker = static_cast<unsigned char>(data[offset]);
