@@ -393,15 +393,16 @@ TEST_F(PlistInteroperabilityTest, StringsOtherReadersWouldRejectAreNeverWritten)
                "print(ascii(plistlib.load(open(sys.argv[1], 'rb'), fmt=plistlib.FMT_XML)))\n"),
         "{'text': 'tab\\t line\\n ]]> &amp; <x> \\u70b9 \\U0001f42d'}\n");
 
-    // Such a string from another writer's binary file is not turned into unreadable XML: the
-    // file stays as it was.
-    python(
-        "import plistlib, sys\n"
-        "plistlib.dump({'odd': 'a\\x01b'}, open(sys.argv[1], 'wb'), fmt=plistlib.FMT_BINARY)\n");
-    const std::string before = readFile(file);
-    store.setValue("added", true, kMouse);
-    EXPECT_FALSE(store.synchronize(kMouse));
-    EXPECT_EQ(readFile(file), before);
+    // Such a string from another writer's binary file, as a value or as a key (UTF-16 there), is
+    // not turned into unreadable XML: the file stays as it was.
+    for (const char* odd : {"{'odd': 'a\\x01b'}", "{'\\xe9\\x00': 1}"}) {
+        python(std::string("import plistlib, sys\nplistlib.dump(") + odd +
+               ", open(sys.argv[1], 'wb'), fmt=plistlib.FMT_BINARY)\n");
+        const std::string before = readFile(file);
+        store.setValue("added", true, kMouse);
+        EXPECT_FALSE(store.synchronize(kMouse)) << odd;
+        EXPECT_EQ(readFile(file), before) << odd;
+    }
 }
 
 }  // namespace

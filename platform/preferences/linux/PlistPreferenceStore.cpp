@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -87,60 +86,6 @@ plist_t encode(const PreferenceValue& value) {
         }
     };
     return std::visit(Encoder{}, value);
-}
-
-bool cStringFitsXml(const char* text, uint64_t length) {
-    return text && fitsXmlText(std::string_view(text, static_cast<std::size_t>(length)));
-}
-
-// Whether every key and string in the tree, ours and others', can be written as XML that other
-// readers accept. The tree is within PlistLimits, so the walk is bounded.
-bool treeFitsXml(plist_t root) {
-    std::vector<plist_t> nodes{root};
-    while (!nodes.empty()) {
-        plist_t node = nodes.back();
-        nodes.pop_back();
-        switch (plist_get_node_type(node)) {
-            case PLIST_DICT: {
-                plist_dict_iter iter = nullptr;
-                plist_dict_new_iter(node, &iter);
-                bool fits = true;
-                for (;;) {
-                    char* key = nullptr;
-                    plist_t value = nullptr;
-                    plist_dict_next_item(node, iter, &key, &value);
-                    if (!value) break;
-                    fits = fits && cStringFitsXml(key, key ? std::strlen(key) : 0);
-                    std::free(key);
-                    nodes.push_back(value);
-                }
-                std::free(iter);
-                if (!fits) return false;
-                break;
-            }
-            case PLIST_ARRAY:
-                for (uint32_t i = 0; i < plist_array_get_size(node); ++i) {
-                    nodes.push_back(plist_array_get_item(node, i));
-                }
-                break;
-            case PLIST_STRING:
-            case PLIST_KEY: {
-                uint64_t length = 0;
-                const char* text = plist_get_string_ptr(node, &length);
-                if (!cStringFitsXml(text, length)) return false;
-                break;
-            }
-            case PLIST_BOOLEAN:
-            case PLIST_UINT:
-            case PLIST_REAL:
-            case PLIST_DATE:
-            case PLIST_DATA:
-            case PLIST_UID:
-            case PLIST_NONE:
-                break;
-        }
-    }
-    return true;
 }
 
 std::optional<fs::path> homeDirectory() {
@@ -247,16 +192,16 @@ bool PlistPreferenceStore::synchronize(const PreferenceDomain& domain) {
     for (const auto& [key, value] : pending->second.values) {
         plist_dict_set_item(root.get(), key.c_str(), encode(value));
     }
-    if (!treeFitsXml(root.get())) return false;
 
     char* xml = nullptr;
     uint32_t length = 0;
     plist_to_xml(root.get(), &xml, &length);
     const std::unique_ptr<char, XmlFree> ownedXml(xml);
     if (!ownedXml) return false;
-    if (!domainFile.replace(std::string_view(ownedXml.get(), length), beforeReplace_)) {
-        return false;
-    }
+    // Strings other writers left in a binary file are written out raw: the document as a whole
+    // must be text every XML reader hands back unchanged.
+    const std::string_view document(ownedXml.get(), length);
+    if (!fitsXmlText(document) || !domainFile.replace(document, beforeReplace_)) return false;
     const bool refused = pending->second.refused;
     pending_.erase(pending);
     return !refused;
