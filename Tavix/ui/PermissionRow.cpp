@@ -17,8 +17,8 @@ PermissionRow::PermissionRow(QString title, QString detail, bool ok, QWidget* pa
     status_->setFont(TextStyles::captionMedium());
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    row->addWidget(label_);
-    row->addStretch(1);
+    // The label takes the free width, so a long detail line does not wrap early.
+    row->addWidget(label_, 1);
     row->addWidget(status_, 0, Qt::AlignVCenter);
     setOk(ok);
 }

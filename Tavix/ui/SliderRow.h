@@ -25,17 +25,17 @@ class SliderRow : public QWidget {
     static constexpr int kEndLabelWidth = 28;
 
     struct Fields {
-        QString title;
-        QString symbol;
-        QColor color;
+        QString title{};
+        QString symbol{};
+        QColor color{};
         double value = 0;
         double lower = 0;
         double upper = 1;
         // Empty means the default, "慢" and "快".
-        QString minLabel;
-        QString maxLabel;
+        QString minLabel{};
+        QString maxLabel{};
         bool reversed = false;
-        std::function<void(double)> onCommit;
+        std::function<void(double)> onCommit{};
     };
 
     explicit SliderRow(Fields fields, QWidget* parent = nullptr);
