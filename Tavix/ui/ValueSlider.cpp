@@ -15,7 +15,8 @@ class ValueSliderAccessible : public QAccessibleWidget, public QAccessibleValueI
         : QAccessibleWidget(slider, QAccessible::Slider) {}
 
     void* interface_cast(QAccessible::InterfaceType type) override {
-        if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
         return QAccessibleWidget::interface_cast(type);
     }
 
