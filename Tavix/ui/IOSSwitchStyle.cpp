@@ -69,12 +69,16 @@ double IOSSwitchStyle::progress(const QCheckBox& box) const {
 void IOSSwitchStyle::polish(QWidget* widget) {
     QProxyStyle::polish(widget);
     if (!isSwitch(widget)) return;
-    connect(widget, &QObject::destroyed, this, [this, widget] { tracks_.erase(widget); });
+    connect(widget, &QObject::destroyed, this, &IOSSwitchStyle::forget, Qt::UniqueConnection);
 }
 
 void IOSSwitchStyle::unpolish(QWidget* widget) {
-    tracks_.erase(widget);
+    forget(widget);
     QProxyStyle::unpolish(widget);
+}
+
+void IOSSwitchStyle::forget(QObject* widget) {
+    tracks_.erase(widget);
 }
 
 double IOSSwitchStyle::sync(const QWidget* widget, bool on) const {
