@@ -29,8 +29,8 @@ void checkErrors(int status, const std::string& errors) {
         if (!errors.empty()) std::abort();
         return;
     }
-    const auto controls = std::count_if(errors.begin(), errors.end(),
-                                        [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    const auto controls = std::count_if(
+        errors.begin(), errors.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
     if (status != 2 || controls != 1 || errors.back() != '\n' || errors.size() > 1200) {
         std::abort();
     }

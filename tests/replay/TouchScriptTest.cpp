@@ -119,8 +119,7 @@ TEST(TouchScript, MessagesEchoScriptTextEscapedAndShort) {
         {R"({"t": 1, "config": {"zoomMode": "€)" + std::string(100, 'x') + "\"}}",
          "unknown zoomMode \"€" + std::string(39, 'x') + "\"… (103 bytes in all)"},
         {"{\"t\": 1, \"input\": nul\xff}", R"(last read: '"input": nul\xff')"},
-        {R"({"t": 1, "input": ")" + std::string(1'000'000, 'a'),
-         "aaaa… (1000104 bytes in all))"},
+        {R"({"t": 1, "input": ")" + std::string(1'000'000, 'a'), "aaaa… (1000104 bytes in all))"},
     };
     for (const auto& [text, message] : cases) {
         const std::string error = parseLine(text).error;

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/multitouch/SimControlLoader.h"

@@ -2,11 +2,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "tools/replay/Quote.h"
-
 #include <array>
 #include <cmath>
 #include <limits>
+
+#include "tools/replay/Quote.h"
 
 namespace tavix::replay {
 namespace {
@@ -274,8 +274,8 @@ Parsed parseLine(std::string_view text) {
             // Past the exception's id the reason, which quotes what was last read.
             const std::string_view reason = e.what();
             const auto column = reason.find("column ");
-            fail("not JSON (" +
-                 printable(reason.substr(column == reason.npos ? 0 : column), 160) + ")");
+            fail("not JSON (" + printable(reason.substr(column == reason.npos ? 0 : column), 160) +
+                 ")");
         }
         if (!object.is_object()) fail("a line must be a JSON object");
         if (object.contains("device")) {
