@@ -8,7 +8,6 @@
 
 #include "platform/sim/VirtualClock.h"
 #include "tools/replay/EventLog.h"
-#include "tools/replay/LineReader.h"
 #include "tools/replay/TouchScript.h"
 
 namespace tavix::replay {
@@ -162,15 +161,6 @@ TEST(EventLog, WritesTimesToTheMicrosecondAndOnlyJsonNumbers) {
               std::chrono::microseconds(999'999'999'999'999));
     // Far beyond, the wall clock holds still rather than wrapping into the past.
     EXPECT_GT(platform::VirtualClock(1e300).wallNow(), epoch);
-}
-
-// A last line without its newline is read; a script in memory reads like a file.
-TEST(LineReader, GivesEveryLineAndTheLastWithoutItsNewline) {
-    LineReader reader(std::string("a\n\nb\r\nc"));
-    std::vector<std::string> lines;
-    while (const auto line = reader.next()) lines.emplace_back(*line);
-    EXPECT_EQ(lines, (std::vector<std::string>{"a", "", "b\r", "c"}));
-    EXPECT_EQ(reader.error(), 0);
 }
 
 }  // namespace
