@@ -11,8 +11,6 @@
 namespace tavix::platform {
 namespace {
 
-// The slots are never destroyed: the frame thread may still use a service while the process
-// exits.
 ServiceSlot<Clock>& clockSlot() {
     static auto& slot = *new ServiceSlot<Clock>{
         []() -> std::shared_ptr<Clock> { return std::make_shared<VirtualClock>(); }};

@@ -9,7 +9,6 @@
 namespace tavix::platform {
 namespace {
 
-// Never destroyed, like every service slot.
 ServiceSlot<PreferenceStore>& preferenceStoreSlot() {
     static auto& slot = *new ServiceSlot<PreferenceStore>{[]() -> std::shared_ptr<PreferenceStore> {
         return std::make_shared<InMemoryPreferenceStore>();

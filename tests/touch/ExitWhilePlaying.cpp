@@ -61,7 +61,8 @@ int main() {
     manager.rescan();
 
     static const MTSimContact one[] = {{1, 4, 0.5f, 0.5f}};
-    static const MTSimContact three[] = {{2, 4, 0.3f, 0.5f}, {3, 4, 0.5f, 0.4f}, {4, 4, 0.7f, 0.5f}};
+    static const MTSimContact three[] = {
+        {2, 4, 0.3f, 0.5f}, {3, 4, 0.5f, 0.4f}, {4, 4, 0.7f, 0.5f}};
     static const MTSimContact wide[] = {{5, 4, 0.2f, 0.5f}, {6, 4, 0.5f, 0.3f}, {7, 4, 0.8f, 0.5f}};
     static const MTSimContact narrow[] = {
         {5, 4, 0.45f, 0.5f}, {6, 4, 0.5f, 0.48f}, {7, 4, 0.55f, 0.5f}};
