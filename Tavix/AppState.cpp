@@ -32,11 +32,6 @@
 namespace tavix {
 namespace {
 
-AppState*& sharedInstance() {
-    static AppState* instance = nullptr;
-    return instance;
-}
-
 bool isOnSurface(const Touch& touch) {
     return touch.state == 4 || touch.state == 5;
 }
@@ -56,10 +51,15 @@ QString rawValue(auto value) {
 
 }  // namespace
 
+AppState*& AppState::instance() {
+    static AppState* state = nullptr;
+    return state;
+}
+
 AppState& AppState::shared() {
-    auto*& instance = sharedInstance();
-    if (!instance) instance = new AppState;
-    return *instance;
+    auto*& state = instance();
+    if (!state) state = new AppState;
+    return *state;
 }
 
 AppState::AppState()

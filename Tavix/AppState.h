@@ -151,6 +151,7 @@ class AppState : public QObject {
     using Signal = void (AppState::*)();
 
     AppState();
+    static AppState*& instance();
 
     // Builds the configuration from the settings and hands it to the engine in one piece.
     void push();

@@ -4,10 +4,12 @@
 #include <QSettings>
 #include <QTimer>
 
+#include <cstdio>
 #include <fstream>
 #include <iostream>
 
 #include "Tavix/app/LinuxPlatform.h"
+#include "Tavix/app/NotificationCenter.h"
 #include "Tavix/events/Actions.h"
 #include "Tavix/events/EventMarker.h"
 #include "Tavix/gestures/GestureEngine.h"
@@ -34,8 +36,10 @@ namespace line = replay::line;
 // tool's event log; nothing is kept, however long the demo runs.
 class Demo::LogBackend final : public EventBackend {
   public:
-    LogBackend(bool verbose, std::chrono::steady_clock::time_point origin)
-        : verbose_(verbose), origin_(origin), log_(std::cout) {}
+    explicit LogBackend(bool verbose) : verbose_(verbose), log_(std::cout) {}
+
+    // Log times count from here; set before anything is logged.
+    void setOrigin(std::chrono::steady_clock::time_point origin) { origin_ = origin; }
 
     void setPointer(Point at) {
         std::lock_guard guard(mutex_);
@@ -57,6 +61,16 @@ class Demo::LogBackend final : public EventBackend {
         log_.input(now(), replay::inputName(event.type()), delivered);
         std::cout.flush();
     }
+    // A notification inside the process, such as the request for the settings window.
+    void notified(const QString& name) {
+        if (!verbose_) return;
+        std::lock_guard guard(mutex_);
+        char time[32];
+        std::snprintf(time, sizeof time, "%.6f", now());
+        std::cout << "{\"t\":" << time << ",\"notification\":\"" << name.toStdString()
+                  << "\"}\n";
+        std::cout.flush();
+    }
     void opened(const std::string& path, const std::vector<std::string>& arguments) {
         if (!verbose_) return;
         std::lock_guard guard(mutex_);
@@ -70,7 +84,7 @@ class Demo::LogBackend final : public EventBackend {
     }
 
     const bool verbose_;
-    const std::chrono::steady_clock::time_point origin_;
+    std::chrono::steady_clock::time_point origin_;
     std::mutex mutex_;
     replay::EventLog log_;
     Point pointer_;
@@ -92,7 +106,7 @@ MouseButton buttonOf(EventType type) {
 
 }  // namespace
 
-Demo::Demo(bool verbose) : verbose_(verbose), origin_(std::chrono::steady_clock::now()) {
+Demo::Demo(bool verbose) : verbose_(verbose) {
     if (!folder_.isValid()) return;
     const QString config = folder_.filePath("config");
     const QString data = folder_.filePath("data");
@@ -120,7 +134,7 @@ bool Demo::install(const std::filesystem::path& script, std::vector<std::string>
     control_->reset();
     if (!load(script, errors)) return false;
 
-    backend_ = std::make_shared<LogBackend>(verbose_, origin_);
+    backend_ = std::make_shared<LogBackend>(verbose_);
     workspace_ = std::make_shared<RecordingWorkspace>();
     workspace_->setListener(
         [backend = backend_](const RecordingWorkspace::Open& open) {
@@ -193,7 +207,11 @@ bool Demo::load(const std::filesystem::path& script, std::string& errors) {
 }
 
 void Demo::start() {
+    NotificationCenter::defaultCenter().addObserver(
+        NotificationName::openSettings, this,
+        [backend = backend_] { backend->notified(NotificationName::openSettings); });
     origin_ = std::chrono::steady_clock::now();
+    backend_->setOrigin(origin_);
     control_->playStart(frames_.data(), static_cast<int32_t>(frames_.size()), period_);
     scheduleNext();
 }
