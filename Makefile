@@ -14,8 +14,11 @@ build: deps
 	@cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
+# The application on its simulated mouse for RUN_SECONDS, printing every event it posts.
+RUN_SECONDS ?= 20
 run: build
-	@$(BUILD)/tools/tavix-replay examples/demo.jsonl
+	@echo "tavix --demo --verbose for $(RUN_SECONDS) s (Ctrl+C ends it sooner)"
+	@timeout -s TERM $(RUN_SECONDS) $(BUILD)/Tavix/tavix --demo --verbose || [ $$? -eq 124 ]
 
 test: build tsan asan
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
