@@ -346,7 +346,8 @@ void AppState::tick() {
 void AppState::relaunch() {
     // A copy that cannot start is not reported: this one ends either way.
     platform::relauncher().relaunch();
-    QCoreApplication::quit();
+    // exit() rather than quit(): no window may veto it.
+    QCoreApplication::exit(0);
 }
 
 void AppState::requestAccessibility() {

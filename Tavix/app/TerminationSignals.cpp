@@ -33,7 +33,8 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
         char bytes[16];
         while (::read(pipeEnds[0], bytes, sizeof bytes) > 0) {
         }
-        QCoreApplication::quit();
+        // exit() rather than quit(): no window may veto it.
+        QCoreApplication::exit(0);
     });
     struct sigaction action {};
     action.sa_handler = onSignal;

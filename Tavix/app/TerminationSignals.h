@@ -4,8 +4,8 @@
 
 namespace tavix {
 
-// SIGTERM, SIGINT and SIGHUP end the application the orderly way (QCoreApplication::quit), so
-// that everything done on quitting is done. The handler only writes a byte to a pipe; the main
+// SIGTERM, SIGINT and SIGHUP end the application's event loop the orderly way, so that
+// everything done on quitting (aboutToQuit) is done. The handler only writes a byte to a pipe; the main
 // thread's event loop reads it.
 class TerminationSignals : public QObject {
     Q_OBJECT

@@ -7,8 +7,8 @@ namespace tavix::ui {
 namespace {
 
 platform::ServiceSlot<platform::Clock>& slot() {
-    static auto& s = *new platform::ServiceSlot<platform::Clock>{
-        []() -> std::shared_ptr<platform::Clock> {
+    static auto& s =
+        *new platform::ServiceSlot<platform::Clock>{[]() -> std::shared_ptr<platform::Clock> {
             return std::make_shared<platform::SystemClock>();
         }};
     return s;

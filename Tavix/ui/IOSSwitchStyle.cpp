@@ -39,9 +39,9 @@ const QImage& knobShadow(qreal dpr) {
         const QRectF bounds(0, 0, IOSSwitchStyle::kKnobDiameter, IOSSwitchStyle::kKnobDiameter);
         QPainterPath circle;
         circle.addEllipse(bounds);
-        it->second = Shapes::blurredShadow(circle, bounds, kKnobShadowBlur,
-                                           QColor::fromRgbF(0, 0, 0, 0.18f), dpr,
-                                           kKnobShadowMargin);
+        it->second =
+            Shapes::blurredShadow(circle, bounds, kKnobShadowBlur, QColor::fromRgbF(0, 0, 0, 0.18f),
+                                  dpr, kKnobShadowMargin);
     }
     return it->second;
 }
@@ -69,12 +69,16 @@ double IOSSwitchStyle::progress(const QCheckBox& box) const {
 void IOSSwitchStyle::polish(QWidget* widget) {
     QProxyStyle::polish(widget);
     if (!isSwitch(widget)) return;
-    connect(widget, &QObject::destroyed, this, [this, widget] { tracks_.erase(widget); });
+    connect(widget, &QObject::destroyed, this, &IOSSwitchStyle::forget, Qt::UniqueConnection);
 }
 
 void IOSSwitchStyle::unpolish(QWidget* widget) {
-    tracks_.erase(widget);
+    forget(widget);
     QProxyStyle::unpolish(widget);
+}
+
+void IOSSwitchStyle::forget(QObject* widget) {
+    tracks_.erase(widget);
 }
 
 double IOSSwitchStyle::sync(const QWidget* widget, bool on) const {
@@ -138,12 +142,12 @@ void IOSSwitchStyle::drawSwitch(QPainter* painter, const QRectF& capsule, double
     painter->fillPath(Shapes::capsule(capsule), mix(kOffColor, kOnColor, progress));
 
     const qreal travel = kTrackWidth - kTrackHeight;
-    const QRectF knob(capsule.left() + kKnobMargin + progress * travel,
-                      capsule.top() + kKnobMargin, kKnobDiameter, kKnobDiameter);
-    const qreal dpr = painter->device()->devicePixelRatioF();
-    painter->drawImage(knob.topLeft() + QPointF(-kKnobShadowMargin,
-                                                -kKnobShadowMargin + kKnobShadowOffset),
-                       knobShadow(dpr));
+    const QRectF knob(capsule.left() + kKnobMargin + progress * travel, capsule.top() + kKnobMargin,
+                      kKnobDiameter, kKnobDiameter);
+    const qreal dpr = Shapes::pixelRatio(*painter);
+    painter->drawImage(
+        knob.topLeft() + QPointF(-kKnobShadowMargin, -kKnobShadowMargin + kKnobShadowOffset),
+        knobShadow(dpr));
     painter->setPen(Qt::NoPen);
     painter->setBrush(Qt::white);
     painter->drawEllipse(knob);
@@ -156,8 +160,8 @@ QRect IOSSwitchStyle::subElementRect(SubElement element, const QStyleOption* opt
     const QRect& r = option->rect;
     const int w = static_cast<int>(kTrackWidth);
     const int h = static_cast<int>(kTrackHeight);
-    const QRect capsule =
-        visualRect(option->direction, r, QRect(r.right() + 1 - w, r.top() + (r.height() - h) / 2, w, h));
+    const QRect capsule = visualRect(
+        option->direction, r, QRect(r.right() + 1 - w, r.top() + (r.height() - h) / 2, w, h));
     switch (element) {
         case SE_CheckBoxIndicator:
         case SE_CheckBoxClickRect:
@@ -165,9 +169,9 @@ QRect IOSSwitchStyle::subElementRect(SubElement element, const QStyleOption* opt
         case SE_CheckBoxFocusRect:
             return capsule.adjusted(-2, -2, 2, 2);
         case SE_CheckBoxContents:
-            return visualRect(option->direction, r,
-                              QRect(r.left(), r.top(), std::max(0, r.width() - w - kLabelGap),
-                                    r.height()));
+            return visualRect(
+                option->direction, r,
+                QRect(r.left(), r.top(), std::max(0, r.width() - w - kLabelGap), r.height()));
         case SE_CheckBoxLayoutItem:
             return r;
         default:

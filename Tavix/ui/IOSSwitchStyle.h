@@ -55,8 +55,9 @@ class IOSSwitchStyle : public QProxyStyle {
     double sync(const QWidget* widget, bool on) const;
     void drawSwitch(QPainter* painter, const QRectF& capsule, double progress, bool enabled) const;
     void tick();
+    void forget(QObject* widget);
 
-    mutable std::unordered_map<const QWidget*, Track> tracks_;
+    mutable std::unordered_map<const QObject*, Track> tracks_;
     QTimer* timer_;
 };
 

@@ -46,7 +46,7 @@ void IconBadge::paintEvent(QPaintEvent*) {
     shading.setColorAt(1, color_);
     p.fillPath(Shapes::continuousRoundedRect(frame, kCornerRadius), shading);
 
-    const QPixmap glyph = Symbols::pixmap(symbol_, kSymbolBox, Qt::white, devicePixelRatioF());
+    const QPixmap glyph = Symbols::pixmap(symbol_, kSymbolBox, Qt::white, Shapes::pixelRatio(p));
     const qreal inset = (kSize - kSymbolBox) / 2.0;
     p.drawPixmap(QPointF(inset, inset), glyph);
 }

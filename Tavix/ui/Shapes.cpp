@@ -1,5 +1,6 @@
 #include "Tavix/ui/Shapes.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -65,6 +66,12 @@ QPainterPath Shapes::continuousRoundedRect(const QRectF& rect, qreal radius) {
     path.cubicTo(l, t + reach - pull, l + reach - pull, t, l + reach, t);
     path.closeSubpath();
     return path;
+}
+
+qreal Shapes::pixelRatio(const QPainter& painter) {
+    if (const QPaintEngine* engine = painter.paintEngine())
+        if (const QPaintDevice* target = engine->paintDevice()) return target->devicePixelRatioF();
+    return painter.device() ? painter.device()->devicePixelRatioF() : 1;
 }
 
 QPainterPath Shapes::capsule(const QRectF& rect) {

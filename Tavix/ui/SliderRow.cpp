@@ -65,10 +65,7 @@ void SliderRow::setValue(double value) {
     if (value == value_) return;
     value_ = value;
     slider_->showValue(value);
-    if (seen_ && *seen_ != value_) {
-        seen_ = value_;
-        if (onCommit_) onCommit_(value_);
-    }
+    if (isVisible() && onCommit_) onCommit_(value_);
 }
 
 void SliderRow::userEdited(double value) {
@@ -77,16 +74,6 @@ void SliderRow::userEdited(double value) {
     // An owner that stored the value has already handed it back through setValue(); one that
     // stored something else (a clamp) is not overridden.
     if (value_ == before) setValue(value);
-}
-
-void SliderRow::showEvent(QShowEvent* event) {
-    seen_ = value_;
-    QWidget::showEvent(event);
-}
-
-void SliderRow::hideEvent(QHideEvent* event) {
-    seen_.reset();
-    QWidget::hideEvent(event);
 }
 
 }  // namespace tavix::ui

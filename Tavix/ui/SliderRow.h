@@ -4,7 +4,6 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
-#include <optional>
 
 class QLabel;
 
@@ -56,17 +55,11 @@ class SliderRow : public QWidget {
     // The user moved the slider to stand for `value`; the owner stores it in the bound value.
     void valueEdited(double value);
 
-  protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-
   private:
     void userEdited(double value);
 
     double value_;
     std::function<void(double)> onCommit_;
-    // The value last seen while on screen; absent while hidden.
-    std::optional<double> seen_;
     RowLabel* label_;
     QLabel* minLabel_;
     ValueSlider* slider_;

@@ -6,7 +6,19 @@
 namespace tavix::ui {
 
 // The named colours the rows of the settings window are tinted with.
-enum class SystemColor { blue, indigo, purple, green, teal, gray, cyan, mint, orange, pink, yellow };
+enum class SystemColor {
+    blue,
+    indigo,
+    purple,
+    green,
+    teal,
+    gray,
+    cyan,
+    mint,
+    orange,
+    pink,
+    yellow
+};
 
 QColor systemColor(SystemColor color);
 

@@ -32,16 +32,35 @@ const QEasingCurve& easeOut() {
     return curve;
 }
 
-const QImage& surfaceShadow(qreal dpr) {
+// The surface does not change: drawn once per pixel ratio, with its shadow, in widget
+// coordinates.
+const QImage& surfaceLayer(qreal dpr) {
     static auto& cache = *new std::unordered_map<qreal, QImage>;
     auto [it, added] = cache.try_emplace(dpr);
-    if (added) {
-        const QRectF bounds(0, 0, TouchPreview::kWidth, TouchPreview::kHeight);
-        it->second = Shapes::blurredShadow(Shapes::capsule(bounds), bounds, kShadowRadius,
-                                           QColor::fromRgbF(0, 0, 0, kShadowOpacity), dpr,
-                                           TouchPreview::kMargin);
+    if (!added) return it->second;
+    const int margin = TouchPreview::kMargin;
+    const QRectF surface(margin, margin, TouchPreview::kWidth, TouchPreview::kHeight);
+    QImage layer(QSize(static_cast<int>(surface.width()) + 2 * margin,
+                       static_cast<int>(surface.height()) + 2 * margin) *
+                     dpr,
+                 QImage::Format_ARGB32_Premultiplied);
+    layer.setDevicePixelRatio(dpr);
+    layer.fill(Qt::transparent);
+    {
+        QPainter p(&layer);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.drawImage(QPointF(0, kShadowOffset),
+                    Shapes::blurredShadow(Shapes::capsule(surface), surface, kShadowRadius,
+                                          QColor::fromRgbF(0, 0, 0, kShadowOpacity), dpr, margin));
+        QLinearGradient shading(surface.topLeft(), surface.bottomLeft());
+        shading.setColorAt(0, QColor::fromRgbF(kTopWhite, kTopWhite, kTopWhite));
+        shading.setColorAt(1, QColor::fromRgbF(kBottomWhite, kBottomWhite, kBottomWhite));
+        p.fillPath(Shapes::capsule(surface), shading);
+        const qreal half = kBorderWidth / 2;
+        p.strokePath(Shapes::capsule(surface.adjusted(half, half, -half, -half)),
+                     QPen(QColor::fromRgbF(0, 0, 0, kBorderOpacity), kBorderWidth));
     }
-    return it->second;
+    return it->second = std::move(layer);
 }
 
 QPointF mix(QPointF from, QPointF to, double t) {
@@ -95,9 +114,12 @@ QList<TouchPreview::Dot> TouchPreview::dots() const {
     QList<Dot> drawn;
     for (qsizetype i = 0; i < points_.size(); ++i) {
         const QPointF target = dotCentre(points_[i], area);
-        if (p >= 1) drawn.push_back({target, 1});
-        else if (i < glide_.size()) drawn.push_back({mix(glide_[i], target, p), 1});
-        else drawn.push_back({target, p});
+        if (p >= 1)
+            drawn.push_back({target, 1});
+        else if (i < glide_.size())
+            drawn.push_back({mix(glide_[i], target, p), 1});
+        else
+            drawn.push_back({target, p});
     }
     if (p < 1)
         for (const QPointF& centre : leaving_) drawn.push_back({centre, 1 - p});
@@ -133,17 +155,7 @@ void TouchPreview::updateDescription() {
 void TouchPreview::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF surface = surfaceRect();
-
-    p.drawImage(surface.topLeft() - QPointF(kMargin, kMargin - kShadowOffset),
-                surfaceShadow(devicePixelRatioF()));
-    QLinearGradient shading(surface.topLeft(), surface.bottomLeft());
-    shading.setColorAt(0, QColor::fromRgbF(kTopWhite, kTopWhite, kTopWhite));
-    shading.setColorAt(1, QColor::fromRgbF(kBottomWhite, kBottomWhite, kBottomWhite));
-    p.fillPath(Shapes::capsule(surface), shading);
-    const qreal half = kBorderWidth / 2;
-    p.strokePath(Shapes::capsule(surface.adjusted(half, half, -half, -half)),
-                 QPen(QColor::fromRgbF(0, 0, 0, kBorderOpacity), kBorderWidth));
+    p.drawImage(QPointF(0, 0), surfaceLayer(Shapes::pixelRatio(p)));
 
     QColor accent = palette().color(QPalette::Highlight);
     p.setPen(Qt::NoPen);

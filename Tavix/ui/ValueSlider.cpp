@@ -15,7 +15,8 @@ class ValueSliderAccessible : public QAccessibleWidget, public QAccessibleValueI
         : QAccessibleWidget(slider, QAccessible::Slider) {}
 
     void* interface_cast(QAccessible::InterfaceType type) override {
-        if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
         return QAccessibleWidget::interface_cast(type);
     }
 
@@ -48,12 +49,9 @@ ValueSlider::ValueSlider(double lower, double upper, bool reversed, QWidget* par
     setSingleStep(kSteps / 100);
     setPageStep(kSteps / 10);
     setTickPosition(NoTicks);
-    connect(this, &QSlider::valueChanged, this, [this] {
-        const double value = storedValue();
-        QAccessibleValueChangeEvent change(this, value);
-        QAccessible::updateAccessibility(&change);
-        emit edited(value);
-    });
+    // QAbstractSlider itself tells assistive technologies of every change; they then read
+    // the stored value from the interface above.
+    connect(this, &QSlider::valueChanged, this, [this] { emit edited(storedValue()); });
 }
 
 double ValueSlider::storedValue() const {

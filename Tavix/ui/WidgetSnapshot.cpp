@@ -21,7 +21,8 @@ QImage WidgetSnapshot::render(QWidget& widget, qreal dpr) {
     QImage image(widget.size() * dpr, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(dpr);
     image.fill(Qt::transparent);
-    widget.render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    widget.render(&image, QPoint(), QRegion(),
+                  QWidget::DrawWindowBackground | QWidget::DrawChildren);
 
     if (!wasShown) {
         widget.hide();

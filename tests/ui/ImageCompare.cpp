@@ -10,7 +10,8 @@ testing::AssertionResult matchesReference(const QImage& actualImage, const QStri
     const QString path = QDir(QStringLiteral(TAVIX_UI_REFERENCES)).filePath(name + ".png");
     const QImage actual = actualImage.convertToFormat(QImage::Format_ARGB32);
     if (qEnvironmentVariableIntValue("TAVIX_UPDATE_REFERENCES") == 1) {
-        if (!actual.save(path, "PNG")) return testing::AssertionFailure() << "cannot write " << path.toStdString();
+        if (!actual.save(path, "PNG"))
+            return testing::AssertionFailure() << "cannot write " << path.toStdString();
         return testing::AssertionSuccess();
     }
     const QImage expected = QImage(path).convertToFormat(QImage::Format_ARGB32);
@@ -36,10 +37,9 @@ testing::AssertionResult matchesReference(const QImage& actualImage, const QStri
         const auto* a = reinterpret_cast<const QRgb*>(actual.constScanLine(y));
         const auto* e = reinterpret_cast<const QRgb*>(expected.constScanLine(y));
         for (int x = 0; x < actual.width(); ++x) {
-            const int delta = std::max({std::abs(qRed(a[x]) - qRed(e[x])),
-                                        std::abs(qGreen(a[x]) - qGreen(e[x])),
-                                        std::abs(qBlue(a[x]) - qBlue(e[x])),
-                                        std::abs(qAlpha(a[x]) - qAlpha(e[x]))});
+            const int delta = std::max(
+                {std::abs(qRed(a[x]) - qRed(e[x])), std::abs(qGreen(a[x]) - qGreen(e[x])),
+                 std::abs(qBlue(a[x]) - qBlue(e[x])), std::abs(qAlpha(a[x]) - qAlpha(e[x]))});
             worst = std::max(worst, delta);
             if (delta > channelTolerance) ++differing;
         }

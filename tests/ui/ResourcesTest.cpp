@@ -70,7 +70,8 @@ TEST(Symbols, EveryNameRendersAGlyphInTheAskedColour) {
 
 TEST(Symbols, TrayIconHasADarkGlyphForLightPanelsAndALightOneForDarkPanels) {
     auto meanGrey = [](const QIcon& icon) {
-        const QImage image = icon.pixmap(QSize(32, 32)).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage image =
+            icon.pixmap(QSize(32, 32)).toImage().convertToFormat(QImage::Format_ARGB32);
         long sum = 0, n = 0;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)

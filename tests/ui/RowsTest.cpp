@@ -18,14 +18,13 @@ int verticalCentre(const QWidget* w, const QWidget* in) {
 }
 
 TEST(RowLabel, WithoutSubtitleOneLineSitsCentredBesideTheBadge) {
-    RowLabel label(QStringLiteral("打开系统鼠标设置"), std::nullopt, QStringLiteral("gearshape.fill"),
-                   systemColor(SystemColor::gray));
+    RowLabel label(QStringLiteral("打开系统鼠标设置"), std::nullopt,
+                   QStringLiteral("gearshape.fill"), systemColor(SystemColor::gray));
     label.show();
     EXPECT_FALSE(label.subtitleLabel()->isVisible());
     EXPECT_NEAR(verticalCentre(label.titleLabel(), &label), verticalCentre(label.badge(), &label),
                 1);
-    EXPECT_EQ(label.titleLabel()->x() - label.badge()->geometry().right() - 1,
-              RowLabel::kSpacing);
+    EXPECT_EQ(label.titleLabel()->x() - label.badge()->geometry().right() - 1, RowLabel::kSpacing);
 
     label.setSubtitle(QStringLiteral("内容跟随手指方向移动"));
     EXPECT_TRUE(label.subtitleLabel()->isVisible());

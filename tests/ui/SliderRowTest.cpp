@@ -104,20 +104,6 @@ TEST(SliderRow, ADragCommitsEveryIntermediateValue) {
     EXPECT_EQ(row.value(), 3.0);
 }
 
-TEST(SliderRow, WithoutOnCommitMovingOnlyChangesTheValue) {
-    SliderRow row({.title = QStringLiteral("缩放速度"),
-                   .symbol = QStringLiteral("speedometer"),
-                   .color = systemColor(SystemColor::gray),
-                   .value = 1.6,
-                   .lower = 0.5,
-                   .upper = 3.5,
-                   .minLabel = QStringLiteral("慢"),
-                   .maxLabel = QStringLiteral("快")});
-    row.show();
-    row.slider()->triggerAction(QAbstractSlider::SliderToMinimum);
-    EXPECT_EQ(row.value(), 0.5);
-}
-
 TEST(SliderRow, AnOwnerThatClampsKeepsItsValue) {
     SliderRow row({.title = QStringLiteral("轻触判定时长"),
                    .symbol = QStringLiteral("timer"),
