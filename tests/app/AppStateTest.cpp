@@ -28,6 +28,11 @@ using AppStateSettings = AppFixture;
 TEST_F(AppStateSettings, EmptyDefaultsRunTheEngineWithTheDefaultSettings) {
     GestureEngine::shared().setConfig({.zoomGain = 99});
     auto& s = state();
+    // Creation reads and queries only: nothing pushed, installed or started before boot().
+    EXPECT_DOUBLE_EQ(engineConfig().zoomGain, 99);
+    EXPECT_FALSE(MultitouchManager::shared().onFrame);
+    EXPECT_FALSE(GestureEngine::shared().onStatus);
+    EXPECT_EQ(s.timer(), nullptr);
     s.boot();
     const GestureConfig c = engineConfig();
     EXPECT_TRUE(c.enabled && c.oneTapEnabled && c.tapEnabled && c.pinch3Enabled && c.zoomEnabled);
