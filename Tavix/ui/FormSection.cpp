@@ -72,7 +72,8 @@ void FormSection::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF plate = plateRect();
-    p.fillPath(Shapes::continuousRoundedRect(plate, kCornerRadius), palette().color(QPalette::Base));
+    p.fillPath(Shapes::continuousRoundedRect(plate, kCornerRadius),
+               palette().color(QPalette::Base));
 
     QColor hairline = palette().color(QPalette::WindowText);
     hairline.setAlphaF(0.1f);
