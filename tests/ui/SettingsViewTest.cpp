@@ -8,10 +8,12 @@
 #include "Tavix/ui/DesktopMouseSettings.h"
 #include "Tavix/ui/PermissionRow.h"
 #include "Tavix/ui/SettingsView.h"
+#include "Tavix/ui/TouchPreview.h"
 #include "Tavix/ui/ValueSlider.h"
 #include "Tavix/ui/WidgetSnapshot.h"
 #include "tests/ui/ImageCompare.h"
 #include "tests/ui/ScenesFixture.h"
+#include "tests/ui/UiTest.h"
 
 namespace tavix::ui {
 namespace {
@@ -327,6 +329,23 @@ TEST_F(SettingsViewTest, ControlsAreNamedByTheirTitlesWithRoleAndState) {
     QAccessibleInterface* link = QAccessible::queryAccessibleInterface(view->findChild<LinkRow*>());
     EXPECT_EQ(link->role(), QAccessible::Button);
     EXPECT_EQ(link->text(QAccessible::Name), QStringLiteral("打开系统鼠标设置"));
+}
+
+TEST_F(SettingsViewTest, TheFingersShowWhileAnotherWindowHasTheFocus) {
+    AppState& s = readyState();
+    open(s);
+    auto* preview = view->findChild<TouchPreview*>();
+    QPalette palette = preview->palette();
+    palette.setColor(QPalette::Active, QPalette::Highlight, Qt::blue);
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, Qt::white);
+    preview->setPalette(palette);
+    preview->setPoints({{0.5, 0.5}});
+    test::clock().advance(1);
+
+    // Rendered on its own, the preview is in no active window.
+    const QImage image = WidgetSnapshot::render(*preview, 1);
+    const QColor dot = image.pixelColor(preview->surfaceRect().center().toPoint());
+    EXPECT_GT(dot.blue(), dot.red() + 100);
 }
 
 // The whole form, unscrolled, so that a layout change anywhere shows.
