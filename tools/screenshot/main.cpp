@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     waited.start();
     while (waited.elapsed() < kPatienceMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (preview->dots().size() >= 2 && !preview->isAnimating() &&
+        if (preview->points().size() >= 2 && !preview->isAnimating() &&
             state.live().lastGesture != "—")
             break;
     }
