@@ -31,7 +31,6 @@ MenuContent::MenuContent(AppState& s, OpenWindow openWindow, QWidget* parent)
     status_->setEnabled(false);
     settings_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     quit_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    quit_->setMenuRole(QAction::QuitRole);
 
     for (auto signal : {&AppState::enabledChanged, &AppState::oneTapEnabledChanged,
                         &AppState::mouseNameChanged, &AppState::permissionsOKChanged}) {
