@@ -13,6 +13,7 @@
 #include "Tavix/app/LinuxPlatform.h"
 #include "Tavix/app/SingleInstance.h"
 #include "Tavix/app/TerminationSignals.h"
+#include "Tavix/ui/TavixApp.h"
 #include "platform/linux/ProcessRelauncher.h"
 
 #ifndef TAVIX_DEMO_SCRIPT
@@ -78,5 +79,6 @@ int main(int argc, char** argv) {
                      [&delegate] { delegate.applicationShouldHandleReopen(hasVisibleWindows()); });
     if (demo) demo->start();
     delegate.applicationDidFinishLaunching();
+    tavix::ui::TavixApp scenes;
     return application.exec();
 }
