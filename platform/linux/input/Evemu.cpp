@@ -34,13 +34,13 @@ std::optional<Int> number(std::string_view text, int base) {
     return value;
 }
 
-// "sec.usec", both decimal, microseconds below a million.
+// "sec.usec": decimal seconds, then exactly six digits of microseconds.
 std::optional<double> timeOf(std::string_view text) {
     const std::size_t dot = text.find('.');
     if (dot == std::string_view::npos) return std::nullopt;
     const auto sec = number<uint64_t>(text.substr(0, dot), 10);
     const auto usec = number<uint32_t>(text.substr(dot + 1), 10);
-    if (!sec || !usec || *usec >= 1000000 || dot + 1 == text.size()) return std::nullopt;
+    if (!sec || !usec || text.size() - dot - 1 != 6) return std::nullopt;
     return static_cast<double>(*sec) + *usec / 1e6;
 }
 

@@ -100,16 +100,13 @@ void MagicMouseReader::call(const std::function<void()>& task) {
 }
 
 void MagicMouseReader::runTasks() {
-    for (;;) {
-        std::function<void()> task;
-        {
-            std::lock_guard guard(mutex_);
-            if (tasks_.empty()) return;
-            task = std::move(tasks_.front());
-            tasks_.pop_front();
-        }
-        task();
+    // Only those asked for so far: a later one waits for the next round of reading.
+    std::deque<std::function<void()>> due;
+    {
+        std::lock_guard guard(mutex_);
+        due.swap(tasks_);
     }
+    for (auto& task : due) task();
 }
 
 std::vector<MagicMouseDevice> MagicMouseReader::devices() {
@@ -143,32 +140,42 @@ bool MagicMouseReader::grab(uint64_t key, bool exclusive) {
 void MagicMouseReader::run() {
     add(epoll_, wake_, kWakeKey);
     if (devices_->changeFd() >= 0) add(epoll_, devices_->changeFd(), kChangeKey);
-    std::array<epoll_event, 16> ready;
     int timeout = -1;
     for (;;) {
-        const int n = epoll_wait(epoll_, ready.data(), static_cast<int>(ready.size()), timeout);
-        for (int i = 0; i < n; ++i) {
-            const uint64_t key = ready[static_cast<std::size_t>(i)].data.u64;
-            if (key == kWakeKey) {
-                uint64_t count = 0;
-                [[maybe_unused]] const auto got = ::read(wake_, &count, sizeof count);
-            } else if (key == kChangeKey) {
-                devices_->clearChanges();
-                rescanDue_ = true;
-            } else {
-                read(key);
-            }
-        }
+        poll(timeout);
+        bool tasks = false;
         {
             std::lock_guard guard(mutex_);
             if (stopping_) return;
+            tasks = !tasks_.empty();
         }
-        runTasks();
+        if (tasks) {
+            // A task sees every event written before it was asked for.
+            poll(0);
+            runTasks();
+        }
         if (rescanDue_) rescan();
         timeout = -1;
         for (auto* listener : listeners_) {
             const int wanted = listener->idle();
             if (wanted >= 0 && (timeout < 0 || wanted < timeout)) timeout = wanted;
+        }
+    }
+}
+
+void MagicMouseReader::poll(int timeout) {
+    std::array<epoll_event, 16> ready;
+    const int n = epoll_wait(epoll_, ready.data(), static_cast<int>(ready.size()), timeout);
+    for (int i = 0; i < n; ++i) {
+        const uint64_t key = ready[static_cast<std::size_t>(i)].data.u64;
+        if (key == kWakeKey) {
+            uint64_t count = 0;
+            [[maybe_unused]] const auto got = ::read(wake_, &count, sizeof count);
+        } else if (key == kChangeKey) {
+            devices_->clearChanges();
+            rescanDue_ = true;
+        } else {
+            read(key);
         }
     }
 }

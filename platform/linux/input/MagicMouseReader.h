@@ -73,6 +73,8 @@ class TAVIX_EVDEV_API MagicMouseReader {
     };
 
     void run();
+    // One round of epoll: reads every node that is ready.
+    void poll(int timeout);
     void runTasks();
     void rescan();
     void read(uint64_t key);
