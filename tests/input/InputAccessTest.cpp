@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/linux/input/InputAccess.h"
+#include "platform/linux/input/PointerLocator.h"
+
+namespace tavix::platform::input {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(InputAccess, TrustMeansEveryMagicMouseNodeCanBeRead) {
+    const fs::path root = fs::temp_directory_path() / ("tavix-access-" + std::to_string(getpid()));
+    fs::remove_all(root);
+    const auto sys = root / "sys";
+    const auto dev = root / "dev";
+    fs::create_directories(dev);
+    auto addNode = [&](const char* node, const char* product) {
+        fs::create_directories(sys / node / "device" / "id");
+        std::ofstream(sys / node / "device" / "id" / "bustype") << "0005\n";
+        std::ofstream(sys / node / "device" / "id" / "vendor") << "05ac\n";
+        std::ofstream(sys / node / "device" / "id" / "product") << product << "\n";
+        std::ofstream(dev / node) << "";
+    };
+    EXPECT_TRUE(canReadMagicMice(sys, dev));  // no mouse: nothing refused
+    addNode("event3", "030d");
+    addNode("event4", "030e");  // a trackpad: not ours to read
+    EXPECT_TRUE(canReadMagicMice(sys, dev));
+    if (geteuid() != 0) {  // root reads everything
+        fs::permissions(dev / "event4", fs::perms::none);
+        EXPECT_TRUE(canReadMagicMice(sys, dev));
+        fs::permissions(dev / "event3", fs::perms::none);
+        EXPECT_FALSE(canReadMagicMice(sys, dev));
+    }
+    EXPECT_FALSE(canWriteUinput(root / "no-uinput"));
+    std::ofstream(root / "uinput") << "";
+    EXPECT_TRUE(canWriteUinput(root / "uinput"));
+    fs::remove_all(root);
+}
+
+TEST(PointerLocator, X11SessionsAskTheServerAndEverythingElseSumsTheMotion) {
+    using Source = PointerLocator::Source;
+    EXPECT_EQ(PointerLocator::sourceFor("x11", ":0", nullptr), Source::x11);
+    EXPECT_EQ(PointerLocator::sourceFor("wayland", ":0", "wayland-0"), Source::relativeMotion);
+    EXPECT_EQ(PointerLocator::sourceFor("x11", nullptr, nullptr), Source::relativeMotion);
+    EXPECT_EQ(PointerLocator::sourceFor(nullptr, ":1", nullptr), Source::x11);
+    EXPECT_EQ(PointerLocator::sourceFor("", ":1", "wayland-1"), Source::relativeMotion);
+    EXPECT_EQ(PointerLocator::sourceFor("tty", nullptr, nullptr), Source::relativeMotion);
+}
+
+}  // namespace
+}  // namespace tavix::platform::input
