@@ -4,9 +4,13 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <cstdio>
 #include <fstream>
+#include <regex>
+#include <set>
 
 #include "platform/linux/input/InputAccess.h"
+#include "platform/linux/input/MagicMouseModels.h"
 #include "platform/linux/input/PointerLocator.h"
 
 namespace tavix::platform::input {
@@ -51,6 +55,44 @@ TEST(PointerLocator, X11SessionsAskTheServerAndEverythingElseSumsTheMotion) {
     EXPECT_EQ(PointerLocator::sourceFor(nullptr, ":1", nullptr), Source::x11);
     EXPECT_EQ(PointerLocator::sourceFor("", ":1", "wayland-1"), Source::relativeMotion);
     EXPECT_EQ(PointerLocator::sourceFor("tty", nullptr, nullptr), Source::relativeMotion);
+}
+
+}  // namespace
+}  // namespace tavix::platform::input
+
+namespace tavix::platform::input {
+namespace {
+
+// The udev rule opens up exactly the models of the table: no more, no fewer.
+TEST(UdevRule, GrantsTheMagicMiceOfTheModelTableAndUinputOnly) {
+    std::ifstream rules(TAVIX_UDEV_RULES);
+    ASSERT_TRUE(rules);
+    std::set<std::pair<std::string, std::string>> granted;
+    int uinput = 0;
+    std::string line;
+    const std::regex mouse(
+        R"re(ATTRS\{id/vendor\}=="([0-9a-f]{4})", ATTRS\{id/product\}=="([0-9a-f]{4})", TAG\+="uaccess")re");
+    while (std::getline(rules, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::smatch m;
+        if (std::regex_search(line, m, mouse)) {
+            EXPECT_NE(line.find(R"(SUBSYSTEM=="input", KERNEL=="event*")"), std::string::npos);
+            granted.insert({m[1], m[2]});
+        } else if (line.find("uaccess") != std::string::npos) {
+            EXPECT_NE(line.find(R"(KERNEL=="uinput")"), std::string::npos) << line;
+            ++uinput;
+        }
+    }
+    std::set<std::pair<std::string, std::string>> models;
+    for (const auto& model : kMagicMouseModels) {
+        char vendor[8];
+        char product[8];
+        std::snprintf(vendor, sizeof vendor, "%04x", model.vendor);
+        std::snprintf(product, sizeof product, "%04x", model.product);
+        models.insert({vendor, product});
+    }
+    EXPECT_EQ(granted, models);
+    EXPECT_EQ(uinput, 1);
 }
 
 }  // namespace
