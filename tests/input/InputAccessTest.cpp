@@ -11,6 +11,7 @@
 
 #include "platform/linux/input/InputAccess.h"
 #include "platform/linux/input/MagicMouseModels.h"
+#include "platform/linux/input/PhysicalInput.h"
 #include "platform/linux/input/PointerLocator.h"
 
 namespace tavix::platform::input {

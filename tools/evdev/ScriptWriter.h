@@ -19,10 +19,10 @@ class ScriptWriter {
 
     void device(int64_t handle, const platform::input::MagicMouseModel& model, uint64_t deviceID);
     void report(int64_t handle, double t, const platform::input::DecodedFrame& frame);
-
-  private:
+    // Any other timed line; `body` is its members after "t".
     void line(double t, const std::string& body);
 
+  private:
     std::ostream& out_;
     Point pointer_;
 };

@@ -9,6 +9,9 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "platform/linux/input/MagicMouseReader.h"
 #include "tools/evdev/ScriptWriter.h"
@@ -26,22 +29,32 @@ class Recorder final : public MagicMouseListener {
 
     void opened(const MagicMouseDevice& device) override {
         std::lock_guard guard(mutex_);
-        handleOf(device);
+        const int64_t handle = handleOf(device);
+        // A mouse that comes during the recording is started by a poll, as the application's
+        // health poll would; one that came back is attached again first.
+        if (detached_.erase(handle)) due_.push_back("\"attach\": " + std::to_string(handle));
+        pollDue_ = pollDue_ || start_.has_value();
         std::cerr << "tavix-record: recording " << device.node.name << " ("
                   << device.node.devnode.string() << ")\n";
     }
     void frame(const MagicMouseDevice& device, const DecodedFrame& frame) override {
         std::lock_guard guard(mutex_);
         if (!start_) start_ = frame.time;
-        writer_.report(handleOf(device), 1.0 + (frame.time - *start_), frame);
+        const double t = 1.0 + (frame.time - *start_);
+        for (const auto& body : due_) writer_.line(t, body);
+        if (pollDue_) writer_.line(t, "\"poll\": true");
+        due_.clear();
+        pollDue_ = false;
+        writer_.report(handleOf(device), t, frame);
         out_.flush();
     }
     void closed(const MagicMouseDevice& device) override {
-        std::cerr << "tavix-record: " << device.node.devnode.string() << " went away\n";
-    }
-    bool any() {
         std::lock_guard guard(mutex_);
-        return !handles_.empty();
+        const int64_t handle = handleOf(device);
+        detached_.insert(handle);
+        due_.push_back("\"detach\": " + std::to_string(handle));
+        pollDue_ = true;
+        std::cerr << "tavix-record: " << device.node.devnode.string() << " went away\n";
     }
 
   private:
@@ -59,6 +72,9 @@ class Recorder final : public MagicMouseListener {
     tools::ScriptWriter writer_;
     std::ostream& out_;
     std::map<uint64_t, int64_t> handles_;
+    std::set<int64_t> detached_;
+    std::vector<std::string> due_;  // lines for the time of the next report
+    bool pollDue_ = false;
     std::optional<double> start_;
 };
 

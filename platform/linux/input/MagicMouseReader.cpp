@@ -184,10 +184,11 @@ void MagicMouseReader::rescan() {
     rescanDue_ = false;
     const auto nodes = devices_->find();
     std::vector<uint64_t> vanished;
-    for (const auto& [key, open] : open_) {
-        const bool present = std::ranges::any_of(
-            nodes, [&](const MagicMouseNode& n) { return n.devnode == open.device.node.devnode; });
-        if (!present) vanished.push_back(key);
+    for (const auto& entry : open_) {
+        const auto& devnode = entry.second.device.node.devnode;
+        const bool present =
+            std::ranges::any_of(nodes, [&](const MagicMouseNode& n) { return n.devnode == devnode; });
+        if (!present) vanished.push_back(entry.first);
     }
     for (uint64_t key : vanished) close(key);
 

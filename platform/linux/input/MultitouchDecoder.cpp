@@ -73,7 +73,9 @@ void MultitouchDecoder::absolute(uint16_t code, int32_t value) {
 
 float MultitouchDecoder::normalized(int32_t value, AxisRange range, bool flip) const {
     if (!range.valid()) return 0;
-    const double n = (static_cast<double>(value) - range.minimum) / (range.maximum - range.minimum);
+    // In double: the span of a hostile range does not fit in 32 bits.
+    const double span = static_cast<double>(range.maximum) - range.minimum;
+    const double n = (static_cast<double>(value) - range.minimum) / span;
     return static_cast<float>(flip ? 1 - n : n);
 }
 
