@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "Tavix/events/InputMonitor.h"
+#include "platform/linux/LinuxEventBackend.h"
+#include "platform/linux/input/PhysicalInput.h"
 #include "tests/input/EvdevApplication.h"
 
 namespace tavix::platform::input::testing {
@@ -209,6 +211,37 @@ TEST_F(TappedMouse, AStuckMainThreadNeverFreezesTheMouse) {
     ASSERT_TRUE(eventually([&] { return app.clones->written().size() == 2; }));
     app.queue->drain();  // the late verdict changes nothing
     EXPECT_EQ(app.clones->written().size(), 2u);
+}
+
+}  // namespace
+}  // namespace tavix::platform::input::testing
+
+namespace tavix::platform::input::testing {
+namespace {
+
+// The desktop's event backend with the input side plugged in: the tap's hooks reach the mice.
+TEST(LinuxEventBackendInput, TheDesktopBackendTakesTheMiceOverWhileTheMonitorRuns) {
+    EvdevApplication app;
+    auto stream = app.devices.attach(recordedMagicMouse(3));
+    app.reader.devices();
+    auto input = std::make_shared<PhysicalInput>(app.reader, app.clones->maker(app.clones));
+    auto events = std::make_shared<EventSystem>(
+        std::make_shared<LinuxEventBackend>(LinuxEventBackend::Parts{
+            .output = nullptr, .pointer = nullptr, .runAction = {}, .physical = {}, .input = input}));
+    auto previous = installEventSystem(events);
+
+    ASSERT_TRUE(InputMonitor::shared().start());
+    EXPECT_TRUE(stream->grabbed());
+    stream->push(report(0.0, {kLeftDown, kMoveRight}));
+    app.settle();
+    app.queue->drain();
+    EXPECT_THAT(app.clones->written(), ElementsAre(ElementsAre(kLeftDown, kMoveRight)));
+    if (input->pointerSource() == PointerLocator::Source::relativeMotion) {
+        EXPECT_EQ(events->backend().pointerLocation(), (Point{4, 0}));
+    }
+    InputMonitor::shared().stop();
+    EXPECT_FALSE(stream->grabbed());
+    installEventSystem(previous);
 }
 
 }  // namespace

@@ -1,0 +1,171 @@
+#include "platform/linux/desktop/ActionsConfig.h"
+
+#include <dbus/dbus.h>
+
+#include <cctype>
+#include <sstream>
+
+namespace tavix::platform::desktop {
+namespace {
+
+std::string_view trim(std::string_view text) {
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+bool knownType(const std::string& type) {
+    for (const char* known : {"string", "boolean", "int32", "uint32", "double", "objpath"}) {
+        if (type == known) return true;
+    }
+    return false;
+}
+
+// "dbus SERVICE PATH INTERFACE.METHOD [TYPE:VALUE | variant:TYPE:VALUE]..."
+std::optional<DBusCall> parseDBusCall(const std::vector<std::string>& words, std::string& why) {
+    if (words.size() < 4) {
+        why = "a D-Bus call needs a service, an object path and INTERFACE.METHOD";
+        return std::nullopt;
+    }
+    DBusCall call{
+        .service = words[1], .path = words[2], .interface = {}, .member = {}, .arguments = {}};
+    const auto dot = words[3].rfind('.');
+    if (dot != std::string::npos) {
+        call.interface = words[3].substr(0, dot);
+        call.member = words[3].substr(dot + 1);
+    }
+    if (!dbus_validate_bus_name(call.service.c_str(), nullptr) ||
+        !dbus_validate_path(call.path.c_str(), nullptr) ||
+        !dbus_validate_interface(call.interface.c_str(), nullptr) ||
+        !dbus_validate_member(call.member.c_str(), nullptr)) {
+        why = "not a valid D-Bus service, object path or INTERFACE.METHOD";
+        return std::nullopt;
+    }
+    for (std::size_t i = 4; i < words.size(); ++i) {
+        std::string_view rest = words[i];
+        DBusArgument argument;
+        if (rest.starts_with("variant:")) {
+            argument.variant = true;
+            rest.remove_prefix(8);
+        }
+        const auto colon = rest.find(':');
+        argument.type = std::string(rest.substr(0, colon));
+        if (colon == std::string_view::npos || !knownType(argument.type)) {
+            why = "argument \"" + words[i] + "\" is not TYPE:VALUE";
+            return std::nullopt;
+        }
+        argument.value = std::string(rest.substr(colon + 1));
+        call.arguments.push_back(std::move(argument));
+    }
+    return call;
+}
+
+std::optional<Trigger> parseTrigger(std::string_view value, std::string& why) {
+    const auto words = splitWords(value);
+    if (!words) {
+        why = "a quote is not closed";
+        return std::nullopt;
+    }
+    if (words->empty()) {
+        why = "no trigger given";
+        return std::nullopt;
+    }
+    const std::string& kind = words->front();
+    if (kind == "chord") {
+        const auto start = value.find("chord") + 5;
+        if (auto chord = output::parseKeyChord(value.substr(start))) return ChordTrigger{*chord};
+        why = "not a key chord";
+        return std::nullopt;
+    }
+    if (kind == "dbus") {
+        if (auto call = parseDBusCall(*words, why)) return *call;
+        return std::nullopt;
+    }
+    if (kind == "command") {
+        if (words->size() < 2) {
+            why = "no program given";
+            return std::nullopt;
+        }
+        return CommandLine{{words->begin() + 1, words->end()}};
+    }
+    why = "unknown trigger \"" + kind + "\" (chord, dbus or command)";
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> splitWords(std::string_view text) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;
+    char quote = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quote) {
+            if (c == quote) {
+                quote = 0;
+            } else if (c == '\\' && quote == '"' && i + 1 < text.size()) {
+                word += text[++i];
+            } else {
+                word += c;
+            }
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+            inWord = true;
+        } else if (c == '\\' && i + 1 < text.size()) {
+            word += text[++i];
+            inWord = true;
+        } else if (std::isspace(static_cast<unsigned char>(c))) {
+            if (inWord) words.push_back(std::move(word));
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (quote) return std::nullopt;
+    if (inWord) words.push_back(std::move(word));
+    return words;
+}
+
+ActionsConfig ActionsConfig::parse(std::string_view text) {
+    ActionsConfig config;
+    std::istringstream lines{std::string(text)};
+    std::string line;
+    for (int number = 1; std::getline(lines, line); ++number) {
+        const std::string_view content = trim(line);
+        if (content.empty() || content.front() == '#') continue;
+        auto problem = [&](const std::string& why) {
+            config.problems.push_back("actions.conf line " + std::to_string(number) + ": " + why);
+        };
+        const auto equals = content.find('=');
+        if (equals == std::string_view::npos) {
+            problem("expected ACTION = TRIGGER");
+            continue;
+        }
+        const std::string name(trim(content.substr(0, equals)));
+        const auto action = desktopActionFromName(name);
+        if (!action) {
+            problem("unknown action \"" + name +
+                    "\" (apps, missionControl, spotlight or showDesktop)");
+            continue;
+        }
+        std::string why;
+        auto trigger = parseTrigger(trim(content.substr(equals + 1)), why);
+        if (!trigger) {
+            problem(why);
+            continue;
+        }
+        if (config.overrides.contains(*action))
+            problem("\"" + name + "\" given again; the last one counts");
+        config.overrides.insert_or_assign(*action, std::move(*trigger));
+    }
+    return config;
+}
+
+}  // namespace tavix::platform::desktop

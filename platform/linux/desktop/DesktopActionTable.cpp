@@ -1,0 +1,111 @@
+#include "platform/linux/desktop/DesktopActionTable.h"
+
+#include <linux/input-event-codes.h>
+
+#include <map>
+#include <sstream>
+
+namespace tavix::platform::desktop {
+namespace {
+
+const DBusArgument kTrue{"boolean", "true", true};
+
+DBusCall gnomeShowOverview() {
+    return {"org.gnome.Shell",
+            "/org/gnome/Shell",
+            "org.freedesktop.DBus.Properties",
+            "Set",
+            {{"string", "org.gnome.Shell"}, {"string", "OverviewActive"}, kTrue}};
+}
+DBusCall kwinShortcut(const std::string& name) {
+    return {"org.kde.kglobalaccel",
+            "/component/kwin",
+            "org.kde.kglobalaccel.Component",
+            "invokeShortcut",
+            {{"string", name}}};
+}
+ChordTrigger chord(std::vector<uint16_t> modifiers, uint16_t key) {
+    return {{std::move(modifiers), key}};
+}
+
+using Table = std::map<std::pair<Desktop, DesktopAction>, std::vector<Trigger>>;
+
+// ShowApplications and FocusSearch of GNOME Shell refuse ordinary callers, so the app grid is
+// its key binding; GNOME's search is the overview, where typing searches. GNOME binds no key to
+// show the desktop by default. Elsewhere only key chords and EWMH are common ground; a Super tap
+// opens the launcher of most desktops.
+const Table& table() {
+    static const Table& t = *new Table{
+        {{Desktop::gnome, DesktopAction::apps},
+         {LiveShortcut{"org.gnome.shell.keybindings", "toggle-application-view"},
+          chord({KEY_LEFTMETA}, KEY_A)}},
+        {{Desktop::gnome, DesktopAction::missionControl},
+         {gnomeShowOverview(), LiveShortcut{"org.gnome.shell.keybindings", "toggle-overview"},
+          chord({}, KEY_LEFTMETA)}},
+        {{Desktop::gnome, DesktopAction::spotlight},
+         {gnomeShowOverview(), LiveShortcut{"org.gnome.shell.keybindings", "toggle-overview"},
+          chord({}, KEY_LEFTMETA)}},
+        {{Desktop::gnome, DesktopAction::showDesktop},
+         {LiveShortcut{"org.gnome.desktop.wm.keybindings", "show-desktop"}, ShowDesktopMessage{}}},
+
+        {{Desktop::kde, DesktopAction::apps},
+         {DBusCall{"org.kde.plasmashell",
+                   "/PlasmaShell",
+                   "org.kde.PlasmaShell",
+                   "activateLauncherMenu",
+                   {}},
+          LiveShortcut{"plasmashell", "activate application launcher"},
+          chord({KEY_LEFTALT}, KEY_F1)}},
+        {{Desktop::kde, DesktopAction::missionControl},
+         {kwinShortcut("Overview"), LiveShortcut{"kwin", "Overview"},
+          chord({KEY_LEFTMETA}, KEY_W)}},
+        {{Desktop::kde, DesktopAction::spotlight},
+         {DBusCall{"org.kde.krunner", "/App", "org.kde.krunner.App", "display", {}},
+          // Plasma 5 and Plasma 6 keep KRunner's shortcut in different groups.
+          LiveShortcut{"org.kde.krunner.desktop", "_launch"},
+          LiveShortcut{"services][org.kde.krunner.desktop", "_launch"},
+          chord({KEY_LEFTALT}, KEY_SPACE)}},
+        {{Desktop::kde, DesktopAction::showDesktop},
+         {kwinShortcut("Show Desktop"), LiveShortcut{"kwin", "Show Desktop"},
+          chord({KEY_LEFTMETA}, KEY_D)}},
+
+        {{Desktop::other, DesktopAction::apps}, {chord({}, KEY_LEFTMETA)}},
+        {{Desktop::other, DesktopAction::missionControl}, {chord({}, KEY_LEFTMETA)}},
+        {{Desktop::other, DesktopAction::spotlight}, {chord({}, KEY_LEFTMETA)}},
+        {{Desktop::other, DesktopAction::showDesktop},
+         {ShowDesktopMessage{}, chord({KEY_LEFTMETA}, KEY_D)}},
+    };
+    return t;
+}
+
+}  // namespace
+
+Session detectSession(const std::string& currentDesktop, const std::string& sessionType,
+                      const std::function<bool(const std::string&)>& busHasOwner) {
+    Session session{.desktop = Desktop::other, .x11 = sessionType == "x11"};
+    std::istringstream names(currentDesktop);
+    std::string name;
+    while (std::getline(names, name, ':')) {
+        if (name == "GNOME" || name == "GNOME-Classic") {
+            session.desktop = Desktop::gnome;
+            return session;
+        }
+        if (name == "KDE") {
+            session.desktop = Desktop::kde;
+            return session;
+        }
+    }
+    if (!currentDesktop.empty() || !busHasOwner) return session;
+    if (busHasOwner("org.gnome.Shell")) {
+        session.desktop = Desktop::gnome;
+    } else if (busHasOwner("org.kde.plasmashell")) {
+        session.desktop = Desktop::kde;
+    }
+    return session;
+}
+
+const std::vector<Trigger>& builtInTriggers(Desktop desktop, DesktopAction action) {
+    return table().at({desktop, action});
+}
+
+}  // namespace tavix::platform::desktop

@@ -1,0 +1,150 @@
+#include "platform/linux/desktop/DesktopActions.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace tavix::platform::desktop {
+namespace {
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+}  // namespace
+
+DesktopActions::DesktopActions(Services services) : services_(std::move(services)) {
+    if (!services_.configFile) services_.configFile = defaultConfigFile();
+}
+
+std::filesystem::path DesktopActions::configHome() {
+    const std::filesystem::path base = environment("XDG_CONFIG_HOME");
+    if (!base.empty() && base.is_absolute()) return base;
+    return std::filesystem::path(environment("HOME")) / ".config";
+}
+
+bool DesktopActions::spawnDetached(const std::vector<std::string>& words) {
+    if (words.empty()) return false;
+    std::vector<std::string> copy = words;
+    std::vector<char*> argv;
+    for (auto& word : copy) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
+    std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
+    return true;
+}
+
+Session DesktopActions::session() {
+    std::lock_guard guard(mutex_);
+    if (!session_) {
+        std::string type = services_.sessionType.value_or(environment("XDG_SESSION_TYPE"));
+        if (type.empty() && !environment("DISPLAY").empty() &&
+            environment("WAYLAND_DISPLAY").empty()) {
+            type = "x11";
+        }
+        const auto bus = services_.connectBus ? services_.connectBus() : nullptr;
+        session_ = detectSession(
+            services_.currentDesktop.value_or(environment("XDG_CURRENT_DESKTOP")), type,
+            [&](const std::string& name) { return bus && bus->hasOwner(name); });
+        if (!services_.shortcuts) {
+            switch (session_->desktop) {
+                case Desktop::gnome:
+                    services_.shortcuts = std::make_shared<GnomeShortcutSettings>();
+                    break;
+                case Desktop::kde:
+                    services_.shortcuts =
+                        std::make_shared<KdeShortcutSettings>(configHome() / "kglobalshortcutsrc");
+                    break;
+                case Desktop::other:
+                    break;
+            }
+        }
+    }
+    return *session_;
+}
+
+std::optional<Trigger> DesktopActions::userTrigger(DesktopAction action) {
+    std::lock_guard guard(mutex_);
+    std::error_code error;
+    const auto time = std::filesystem::last_write_time(*services_.configFile, error);
+    if (error) {
+        configTime_.reset();
+        config_ = {};
+        return std::nullopt;
+    }
+    if (time != configTime_) {
+        configTime_ = time;
+        std::ifstream in(*services_.configFile);
+        std::ostringstream text;
+        text << in.rdbuf();
+        config_ = ActionsConfig::parse(text.str());
+        for (const auto& problem : config_.problems) {
+            if (services_.log) services_.log->report(problem + "; the built-in action is used");
+        }
+    }
+    const auto found = config_.overrides.find(action);
+    return found == config_.overrides.end() ? std::nullopt : std::optional(found->second);
+}
+
+bool DesktopActions::run(DesktopAction action) {
+    const Session current = session();
+    std::unique_ptr<SessionBus> bus;
+    bool connected = false;
+    auto busFor = [&]() -> SessionBus* {
+        if (!connected && services_.connectBus) bus = services_.connectBus();
+        connected = true;
+        return bus.get();
+    };
+    auto needsBus = [](const Trigger& trigger) {
+        return std::holds_alternative<DBusCall>(trigger);
+    };
+
+    // The user's own trigger is taken as written: no probing, a failure falls back.
+    if (const auto own = userTrigger(action)) {
+        if (fire(*own, needsBus(*own) ? busFor() : nullptr, false)) return true;
+    }
+    for (const auto& trigger : builtInTriggers(current.desktop, action)) {
+        if (std::holds_alternative<ShowDesktopMessage>(trigger) && !current.x11) continue;
+        if (fire(trigger, needsBus(trigger) ? busFor() : nullptr, true)) return true;
+    }
+    return false;
+}
+
+bool DesktopActions::fire(const Trigger& trigger, SessionBus* bus, bool probe) {
+    if (const auto* call = std::get_if<DBusCall>(&trigger)) {
+        return bus && (!probe || bus->offers(*call)) && bus->call(*call);
+    }
+    if (const auto* shortcut = std::get_if<LiveShortcut>(&trigger)) {
+        std::shared_ptr<ShortcutSettings> shortcuts;
+        {
+            std::lock_guard guard(mutex_);
+            shortcuts = services_.shortcuts;
+        }
+        const auto chord = shortcuts ? shortcuts->chord(*shortcut) : std::nullopt;
+        if (!chord || !services_.chords) return false;
+        services_.chords->pressChord(*chord);
+        return true;
+    }
+    if (const auto* fixed = std::get_if<ChordTrigger>(&trigger)) {
+        if (!services_.chords) return false;
+        services_.chords->pressChord(fixed->chord);
+        return true;
+    }
+    if (std::holds_alternative<ShowDesktopMessage>(trigger)) {
+        return services_.showDesktop && services_.showDesktop->toggleShowingDesktop();
+    }
+    if (const auto* command = std::get_if<CommandLine>(&trigger)) {
+        return services_.spawn && services_.spawn(command->words);
+    }
+    return false;
+}
+
+}  // namespace tavix::platform::desktop

@@ -1,0 +1,209 @@
+#include "platform/linux/desktop/SessionBus.h"
+
+#include <dbus/dbus.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace tavix::platform::desktop {
+namespace {
+
+struct MessageUnref {
+    void operator()(DBusMessage* message) const { dbus_message_unref(message); }
+};
+using Message = std::unique_ptr<DBusMessage, MessageUnref>;
+struct DBusFree {
+    void operator()(char* text) const { dbus_free(text); }
+};
+
+class ScopedError {
+  public:
+    ScopedError() { dbus_error_init(&error_); }
+    ~ScopedError() { dbus_error_free(&error_); }
+    ScopedError(const ScopedError&) = delete;
+    ScopedError& operator=(const ScopedError&) = delete;
+    DBusError* get() { return &error_; }
+    std::string text() const {
+        return dbus_error_is_set(&error_) ? std::string(error_.name) + ": " + error_.message : "";
+    }
+
+  private:
+    DBusError error_;
+};
+
+// Resolved by hand rather than by libdbus, whose fallback may launch a new bus daemon.
+std::optional<std::string> sessionBusAddress() {
+    if (const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS"); address && *address) {
+        return std::string(address);
+    }
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (!runtime || !*runtime) return std::nullopt;
+    const std::filesystem::path socket = std::filesystem::path(runtime) / "bus";
+    std::error_code error;
+    if (!std::filesystem::is_socket(socket, error)) return std::nullopt;
+    const std::unique_ptr<char, DBusFree> escaped(dbus_address_escape_value(socket.c_str()));
+    if (!escaped) return std::nullopt;
+    return "unix:path=" + std::string(escaped.get());
+}
+
+bool appendBasic(DBusMessageIter* iter, const DBusArgument& argument) {
+    const std::string& v = argument.value;
+    char* end = nullptr;
+    if (argument.type == "string" || argument.type == "objpath") {
+        const int type = argument.type == "string" ? DBUS_TYPE_STRING : DBUS_TYPE_OBJECT_PATH;
+        if (type == DBUS_TYPE_OBJECT_PATH && !dbus_validate_path(v.c_str(), nullptr)) return false;
+        const char* text = v.c_str();
+        return dbus_message_iter_append_basic(iter, type, &text);
+    }
+    if (argument.type == "boolean") {
+        if (v != "true" && v != "false") return false;
+        const dbus_bool_t b = v == "true";
+        return dbus_message_iter_append_basic(iter, DBUS_TYPE_BOOLEAN, &b);
+    }
+    if (argument.type == "int32") {
+        const long n = std::strtol(v.c_str(), &end, 10);
+        if (v.empty() || *end || n < INT32_MIN || n > INT32_MAX) return false;
+        const dbus_int32_t i = static_cast<dbus_int32_t>(n);
+        return dbus_message_iter_append_basic(iter, DBUS_TYPE_INT32, &i);
+    }
+    if (argument.type == "uint32") {
+        const unsigned long n = std::strtoul(v.c_str(), &end, 10);
+        if (v.empty() || *end || v.front() == '-' || n > UINT32_MAX) return false;
+        const dbus_uint32_t u = static_cast<dbus_uint32_t>(n);
+        return dbus_message_iter_append_basic(iter, DBUS_TYPE_UINT32, &u);
+    }
+    if (argument.type == "double") {
+        const double d = std::strtod(v.c_str(), &end);
+        if (v.empty() || *end) return false;
+        return dbus_message_iter_append_basic(iter, DBUS_TYPE_DOUBLE, &d);
+    }
+    return false;
+}
+
+const char* signatureOf(const std::string& type) {
+    if (type == "string") return DBUS_TYPE_STRING_AS_STRING;
+    if (type == "objpath") return DBUS_TYPE_OBJECT_PATH_AS_STRING;
+    if (type == "boolean") return DBUS_TYPE_BOOLEAN_AS_STRING;
+    if (type == "int32") return DBUS_TYPE_INT32_AS_STRING;
+    if (type == "uint32") return DBUS_TYPE_UINT32_AS_STRING;
+    if (type == "double") return DBUS_TYPE_DOUBLE_AS_STRING;
+    return nullptr;
+}
+
+bool appendArgument(DBusMessage* message, const DBusArgument& argument) {
+    DBusMessageIter iter;
+    dbus_message_iter_init_append(message, &iter);
+    if (!argument.variant) return appendBasic(&iter, argument);
+    const char* signature = signatureOf(argument.type);
+    if (!signature) return false;
+    DBusMessageIter inner;
+    if (!dbus_message_iter_open_container(&iter, DBUS_TYPE_VARIANT, signature, &inner)) {
+        return false;
+    }
+    if (!appendBasic(&inner, argument)) {
+        dbus_message_iter_abandon_container(&iter, &inner);
+        return false;
+    }
+    return dbus_message_iter_close_container(&iter, &inner);
+}
+
+// Whether the interface's introspection data declares <tag name="name">.
+bool interfaceHas(const std::string& xml, const std::string& interface, const std::string& tag,
+                  const std::string& name) {
+    const auto start = xml.find("<interface name=\"" + interface + "\"");
+    if (start == std::string::npos) return false;
+    const auto end = xml.find("</interface>", start);
+    const auto found = xml.find("<" + tag + " name=\"" + name + "\"", start);
+    return found != std::string::npos && found < end;
+}
+
+}  // namespace
+
+std::unique_ptr<SessionBus> SessionBus::connect() {
+    const auto address = sessionBusAddress();
+    if (!address) return nullptr;
+    static const bool threadsReady = dbus_threads_init_default();
+    if (!threadsReady) return nullptr;
+    ScopedError error;
+    DBusConnection* connection = dbus_connection_open_private(address->c_str(), error.get());
+    if (!connection) return nullptr;
+    dbus_connection_set_exit_on_disconnect(connection, FALSE);
+    if (!dbus_bus_register(connection, error.get())) {
+        dbus_connection_close(connection);
+        dbus_connection_unref(connection);
+        return nullptr;
+    }
+    return std::unique_ptr<SessionBus>(new SessionBus(connection));
+}
+
+SessionBus::~SessionBus() {
+    dbus_connection_close(connection_);
+    dbus_connection_unref(connection_);
+}
+
+bool SessionBus::hasOwner(const std::string& name) {
+    if (!dbus_validate_bus_name(name.c_str(), nullptr)) return false;
+    ScopedError error;
+    return dbus_bus_name_has_owner(connection_, name.c_str(), error.get());
+}
+
+std::optional<std::string> SessionBus::introspect(const std::string& service,
+                                                  const std::string& path) {
+    if (!dbus_validate_bus_name(service.c_str(), nullptr) ||
+        !dbus_validate_path(path.c_str(), nullptr)) {
+        return std::nullopt;
+    }
+    Message message(dbus_message_new_method_call(
+        service.c_str(), path.c_str(), "org.freedesktop.DBus.Introspectable", "Introspect"));
+    if (!message) return std::nullopt;
+    // Probing must not start a service that is not running.
+    dbus_message_set_auto_start(message.get(), FALSE);
+    ScopedError error;
+    Message reply(dbus_connection_send_with_reply_and_block(connection_, message.get(), kTimeoutMs,
+                                                            error.get()));
+    const char* xml = nullptr;
+    if (!reply || !dbus_message_get_args(reply.get(), error.get(), DBUS_TYPE_STRING, &xml,
+                                         DBUS_TYPE_INVALID)) {
+        return std::nullopt;
+    }
+    return std::string(xml);
+}
+
+bool SessionBus::offers(const DBusCall& call) {
+    if (!hasOwner(call.service)) return false;
+    const auto xml = introspect(call.service, call.path);
+    if (!xml) return false;
+    if (call.interface == "org.freedesktop.DBus.Properties" && call.member == "Set") {
+        return call.arguments.size() == 3 &&
+               interfaceHas(*xml, call.arguments[0].value, "property", call.arguments[1].value);
+    }
+    return interfaceHas(*xml, call.interface, "method", call.member);
+}
+
+bool SessionBus::call(const DBusCall& call, std::string* error) {
+    auto fail = [&](std::string why) {
+        if (error) *error = std::move(why);
+        return false;
+    };
+    if (!dbus_validate_bus_name(call.service.c_str(), nullptr) ||
+        !dbus_validate_path(call.path.c_str(), nullptr) ||
+        !dbus_validate_interface(call.interface.c_str(), nullptr) ||
+        !dbus_validate_member(call.member.c_str(), nullptr)) {
+        return fail("not a valid D-Bus name");
+    }
+    Message message(dbus_message_new_method_call(call.service.c_str(), call.path.c_str(),
+                                                 call.interface.c_str(), call.member.c_str()));
+    if (!message) return fail("out of memory");
+    for (const auto& argument : call.arguments) {
+        if (!appendArgument(message.get(), argument)) {
+            return fail("bad argument " + argument.type + ":" + argument.value);
+        }
+    }
+    ScopedError failure;
+    Message reply(dbus_connection_send_with_reply_and_block(connection_, message.get(), kTimeoutMs,
+                                                            failure.get()));
+    if (!reply) return fail(failure.text());
+    return true;
+}
+
+}  // namespace tavix::platform::desktop

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/linux/output/KeyChord.h"
+
+namespace tavix::platform::desktop {
+
+// One argument of a D-Bus call, spelled as dbus-send spells it: "string:Overview",
+// "boolean:true", "variant:boolean:true".
+struct DBusArgument {
+    std::string type;  // string, boolean, int32, uint32, double, objpath
+    std::string value;
+    bool variant = false;
+    friend bool operator==(const DBusArgument&, const DBusArgument&) = default;
+};
+
+struct DBusCall {
+    std::string service;
+    std::string path;
+    std::string interface;
+    std::string member;
+    std::vector<DBusArgument> arguments;
+    friend bool operator==(const DBusCall&, const DBusCall&) = default;
+};
+
+// A shortcut the desktop keeps in its live settings: a GSettings schema and key on GNOME, a
+// component and action of kglobalshortcutsrc on KDE.
+struct LiveShortcut {
+    std::string group;
+    std::string name;
+    friend bool operator==(const LiveShortcut&, const LiveShortcut&) = default;
+};
+
+struct ChordTrigger {
+    output::KeyChord chord;
+    friend bool operator==(const ChordTrigger&, const ChordTrigger&) = default;
+};
+
+// The EWMH _NET_SHOWING_DESKTOP request to the X11 window manager.
+struct ShowDesktopMessage {
+    friend bool operator==(const ShowDesktopMessage&, const ShowDesktopMessage&) = default;
+};
+
+// A program and its arguments, started without a shell.
+struct CommandLine {
+    std::vector<std::string> words;
+    friend bool operator==(const CommandLine&, const CommandLine&) = default;
+};
+
+// One way of doing a desktop action; an action tries its triggers in turn until one works.
+using Trigger = std::variant<DBusCall, LiveShortcut, ChordTrigger, ShowDesktopMessage, CommandLine>;
+
+}  // namespace tavix::platform::desktop

@@ -1,0 +1,219 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/linux/desktop/DesktopActions.h"
+#include "tests/desktop/DesktopFixture.h"
+
+namespace tavix::platform::desktop {
+namespace {
+
+using tavix::testing::FakeShortcuts;
+using tavix::testing::FakeShowDesktop;
+using tavix::testing::MockService;
+using tavix::testing::PrivateBus;
+using tavix::testing::RecordingChords;
+using tavix::testing::RecordingLog;
+using tavix::testing::ScopedEnvironment;
+using tavix::testing::TempDirectory;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+class DesktopActionsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (bus.address().empty()) GTEST_SKIP() << "no dbus-daemon to start";
+    }
+
+    std::unique_ptr<DesktopActions> make(const std::string& desktop, const std::string& session,
+                                         std::shared_ptr<ShortcutSettings> settings = nullptr) {
+        DesktopActions::Services services;
+        services.chords = chords;
+        services.shortcuts = settings ? settings : shortcuts;
+        services.showDesktop = showDesktop;
+        services.log = log;
+        services.spawn = [this](const std::vector<std::string>& words) {
+            spawned.push_back(words);
+            return true;
+        };
+        services.currentDesktop = desktop;
+        services.sessionType = session;
+        services.configFile = config.path() / "Tavix" / "actions.conf";
+        return std::make_unique<DesktopActions>(std::move(services));
+    }
+
+    void writeConfig(const std::string& text) {
+        std::filesystem::create_directories(config.path() / "Tavix");
+        tavix::testing::writeFile(config.path() / "Tavix" / "actions.conf", text);
+    }
+
+    PrivateBus bus;
+    ScopedEnvironment address{"DBUS_SESSION_BUS_ADDRESS", bus.address().c_str()};
+    ScopedEnvironment display{"DISPLAY", nullptr};
+    TempDirectory config;
+    std::shared_ptr<RecordingChords> chords = std::make_shared<RecordingChords>();
+    std::shared_ptr<FakeShortcuts> shortcuts = std::make_shared<FakeShortcuts>();
+    std::shared_ptr<FakeShowDesktop> showDesktop = std::make_shared<FakeShowDesktop>();
+    std::shared_ptr<RecordingLog> log = std::make_shared<RecordingLog>();
+    std::vector<std::vector<std::string>> spawned;
+};
+
+TEST_F(DesktopActionsTest, GnomeOverviewThroughTheShellAndTheRestThroughItsBindings) {
+    MockService shell(bus.address(), "gnome_shell.py", "org.gnome.Shell",
+                      config.path() / "shell.log");
+    ASSERT_TRUE(shell.ready());
+    auto actions = make("ubuntu:GNOME", "wayland");
+    EXPECT_EQ(actions->session().desktop, Desktop::gnome);
+
+    // Overview and search: the shell's property, no key.
+    EXPECT_TRUE(actions->run(DesktopAction::missionControl));
+    EXPECT_TRUE(actions->run(DesktopAction::spotlight));
+    EXPECT_THAT(shell.calls(),
+                ElementsAre("Set /org/gnome/Shell org.gnome.Shell.OverviewActive True",
+                            "Set /org/gnome/Shell org.gnome.Shell.OverviewActive True"));
+    EXPECT_THAT(chords->pressed, IsEmpty());
+
+    // The app grid: the user's live binding, else GNOME's default.
+    shortcuts->bindings["org.gnome.shell.keybindings/toggle-application-view"] = "<Super>s";
+    EXPECT_TRUE(actions->run(DesktopAction::apps));
+    shortcuts->bindings.clear();
+    EXPECT_TRUE(actions->run(DesktopAction::apps));
+    EXPECT_THAT(chords->pressed, ElementsAre("super+s", "super+a"));
+
+    // Show desktop: unbound by default, and EWMH is for X11 only.
+    EXPECT_FALSE(actions->run(DesktopAction::showDesktop));
+    EXPECT_EQ(showDesktop->toggles, 0);
+    shortcuts->bindings["org.gnome.desktop.wm.keybindings/show-desktop"] = "<Super>d";
+    EXPECT_TRUE(actions->run(DesktopAction::showDesktop));
+    EXPECT_THAT(chords->pressed, ElementsAre("super+s", "super+a", "super+d"));
+}
+
+TEST_F(DesktopActionsTest, GnomeWithoutItsShellOnTheBusFallsBackToKeysAndEwmhOnX11) {
+    auto actions = make("GNOME", "x11");
+    EXPECT_TRUE(actions->session().x11);
+    shortcuts->bindings["org.gnome.shell.keybindings/toggle-overview"] = "<Super>o";
+    EXPECT_TRUE(actions->run(DesktopAction::missionControl));
+    shortcuts->bindings.clear();
+    EXPECT_TRUE(actions->run(DesktopAction::spotlight));
+    EXPECT_THAT(chords->pressed, ElementsAre("super+o", "super"));
+    EXPECT_TRUE(actions->run(DesktopAction::showDesktop));
+    EXPECT_EQ(showDesktop->toggles, 1);
+}
+
+TEST_F(DesktopActionsTest, KdeCallsPlasmaKWinAndKRunner) {
+    MockService plasma(bus.address(), "kde_plasma.py", "org.kde.krunner",
+                       config.path() / "kde.log");
+    ASSERT_TRUE(plasma.ready());
+    // Detected from the bus alone when the environment does not say.
+    auto actions = make("", "wayland");
+    EXPECT_EQ(actions->session().desktop, Desktop::kde);
+    for (auto action : {DesktopAction::apps, DesktopAction::missionControl,
+                        DesktopAction::spotlight, DesktopAction::showDesktop}) {
+        EXPECT_TRUE(actions->run(action));
+    }
+    EXPECT_THAT(plasma.calls(), ElementsAre("activateLauncherMenu", "invokeShortcut \"Overview\"",
+                                            "display", "invokeShortcut \"Show Desktop\""));
+    EXPECT_THAT(chords->pressed, IsEmpty());
+}
+
+TEST_F(DesktopActionsTest, AFailingCallFallsBackToTheLiveChordThenTheDefault) {
+    MockService plasma(bus.address(), "kde_plasma.py", "org.kde.krunner", config.path() / "kde.log",
+                       R"({"refuseShortcuts": true})");
+    ASSERT_TRUE(plasma.ready());
+    // KWin's own shortcut file, as the user changed it.
+    tavix::testing::writeFile(config.path() / "kglobalshortcutsrc",
+                              "[kwin]\n"
+                              "Overview=Meta+Tab\tMeta+O,Meta+W,Toggle Overview\n"
+                              "Show Desktop=none,Meta+D,Peek at Desktop\n");
+    auto actions =
+        make("KDE", "wayland",
+             std::make_shared<KdeShortcutSettings>(config.path() / "kglobalshortcutsrc"));
+    EXPECT_TRUE(actions->run(DesktopAction::missionControl));
+    EXPECT_TRUE(actions->run(DesktopAction::showDesktop));
+    EXPECT_THAT(chords->pressed, ElementsAre("super+tab", "super+d"));
+    EXPECT_THAT(plasma.calls(), Contains("invokeShortcut \"Overview\""));
+    EXPECT_THAT(plasma.calls(), Contains(HasSubstr("raised")));
+}
+
+TEST_F(DesktopActionsTest, TheUserFileOverridesGoodEntriesAndReportsBadOnesOnce) {
+    MockService plasma(bus.address(), "kde_plasma.py", "org.kde.krunner",
+                       config.path() / "kde.log");
+    ASSERT_TRUE(plasma.ready());
+    writeConfig(
+        "# my desktop\n"
+        "apps = chord Ctrl+Alt+Space\n"
+        "missionControl = dbus org.kde.krunner /App org.kde.krunner.App.display\n"
+        "showDesktop = command \"/usr/bin/my tool\" --show 'the desktop'\n"
+        "spotlight = chord Ctrl+Bogus\n"
+        "launchpad = chord Super\n"
+        "apps\n");
+    auto actions = make("KDE", "wayland");
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_TRUE(actions->run(DesktopAction::apps));
+        EXPECT_TRUE(actions->run(DesktopAction::missionControl));
+        EXPECT_TRUE(actions->run(DesktopAction::showDesktop));
+        EXPECT_TRUE(actions->run(DesktopAction::spotlight));  // bad entry: the built-in
+    }
+    EXPECT_THAT(chords->pressed, ElementsAre("ctrl+alt+space", "ctrl+alt+space"));
+    EXPECT_THAT(plasma.calls(), ElementsAre("display", "display", "display", "display"));
+    EXPECT_THAT(spawned[0], ElementsAre("/usr/bin/my tool", "--show", "the desktop"));
+    EXPECT_EQ(spawned.size(), 2u);
+    // Each bad line once, however often the actions run.
+    ASSERT_EQ(log->messages.size(), 3u);
+    EXPECT_THAT(log->messages[0], HasSubstr("line 5: not a key chord"));
+    EXPECT_THAT(log->messages[1], HasSubstr("line 6: unknown action \"launchpad\""));
+    EXPECT_THAT(log->messages[2], HasSubstr("line 7: expected ACTION = TRIGGER"));
+
+    // An edit is picked up without a restart; a failing user trigger falls back too.
+    std::filesystem::last_write_time(
+        config.path() / "Tavix" / "actions.conf",
+        std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    writeConfig("apps = dbus org.example.Gone /Gone org.example.Gone.Open\n");
+    EXPECT_TRUE(actions->run(DesktopAction::apps));
+    EXPECT_THAT(plasma.calls().back(), "activateLauncherMenu");
+    EXPECT_EQ(log->messages.size(), 3u);
+}
+
+TEST(ActionsConfig, ReadsDBusArgumentsAndRejectsWhatCannotWork) {
+    const auto config = ActionsConfig::parse(
+        "missionControl = dbus org.gnome.Shell /org/gnome/Shell "
+        "org.freedesktop.DBus.Properties.Set string:org.gnome.Shell string:OverviewActive "
+        "variant:boolean:true\n"
+        "  # indented comment\n"
+        "apps = dbus org.gnome.Shell not/a/path org.gnome.Shell.Foo\n"
+        "spotlight = dbus org.kde.krunner /App org.kde.krunner.App.display float:1\n"
+        "showDesktop = command 'unclosed\n"
+        "showDesktop = teleport now\n"
+        "apps = command\n");
+    ASSERT_TRUE(config.overrides.contains(DesktopAction::missionControl));
+    const auto& call = std::get<DBusCall>(config.overrides.at(DesktopAction::missionControl));
+    EXPECT_EQ(call.interface, "org.freedesktop.DBus.Properties");
+    EXPECT_EQ(call.member, "Set");
+    EXPECT_THAT(call.arguments, ElementsAre(DBusArgument{"string", "org.gnome.Shell", false},
+                                            DBusArgument{"string", "OverviewActive", false},
+                                            DBusArgument{"boolean", "true", true}));
+    EXPECT_EQ(config.overrides.size(), 1u);
+    ASSERT_EQ(config.problems.size(), 5u);
+    EXPECT_THAT(config.problems[0], HasSubstr("line 3"));
+    EXPECT_THAT(config.problems[1], HasSubstr("\"float:1\""));
+    EXPECT_THAT(config.problems[2], HasSubstr("quote"));
+    EXPECT_THAT(config.problems[3], HasSubstr("unknown trigger \"teleport\""));
+    EXPECT_THAT(config.problems[4], HasSubstr("no program"));
+}
+
+TEST(SessionDetection, EnvironmentFirstThenTheBus) {
+    auto none = [](const std::string&) { return false; };
+    auto plasma = [](const std::string& name) { return name == "org.kde.plasmashell"; };
+    EXPECT_EQ(detectSession("ubuntu:GNOME", "wayland", none).desktop, Desktop::gnome);
+    EXPECT_EQ(detectSession("KDE", "x11", none).desktop, Desktop::kde);
+    EXPECT_TRUE(detectSession("KDE", "x11", none).x11);
+    EXPECT_FALSE(detectSession("KDE", "wayland", none).x11);
+    // What the environment names wins over what happens to be on the bus.
+    EXPECT_EQ(detectSession("XFCE", "x11", plasma).desktop, Desktop::other);
+    EXPECT_EQ(detectSession("", "", plasma).desktop, Desktop::kde);
+    EXPECT_EQ(detectSession("", "", none).desktop, Desktop::other);
+}
+
+}  // namespace
+}  // namespace tavix::platform::desktop

@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+
+#include "platform/linux/desktop/ShowDesktopX11.h"
+#include "tests/desktop/XTestServer.h"
+#include "tests/mouse_settings/TempDirectory.h"
+
+namespace tavix::platform::desktop {
+namespace {
+
+using tavix::testing::FakeWindowManager;
+using tavix::testing::PrivateXServer;
+using tavix::testing::ScopedEnvironment;
+
+TEST(X11ShowDesktop, SendsTheEwmhRequestOnlyToAWindowManagerThatTakesIt) {
+    {
+        ScopedEnvironment noDisplay("DISPLAY", nullptr);
+        EXPECT_FALSE(X11ShowDesktop().toggleShowingDesktop());
+    }
+    PrivateXServer server;
+    if (server.display().empty()) GTEST_SKIP() << "no Xvfb to start";
+    ScopedEnvironment display("DISPLAY", server.display().c_str());
+    FakeWindowManager wm(server.display());
+    ASSERT_TRUE(wm.connected());
+
+    EXPECT_FALSE(X11ShowDesktop().toggleShowingDesktop());  // not announced
+
+    wm.announce();
+    EXPECT_TRUE(X11ShowDesktop().toggleShowingDesktop());
+    EXPECT_EQ(wm.nextRequest(), 1);
+    // Already showing the desktop: the same gesture brings the windows back.
+    wm.setShowing(true);
+    EXPECT_TRUE(X11ShowDesktop().toggleShowingDesktop());
+    EXPECT_EQ(wm.nextRequest(), 0);
+}
+
+}  // namespace
+}  // namespace tavix::platform::desktop
