@@ -107,7 +107,8 @@ void EventSystem::addToMainRunLoop(const std::shared_ptr<RunLoopSource>& source)
     if (!source || !source->tap) return;
     {
         std::lock_guard guard(mutex_);
-        if (std::find(installed_.begin(), installed_.end(), source->tap) != installed_.end()) return;
+        if (std::find(installed_.begin(), installed_.end(), source->tap) != installed_.end())
+            return;
         if (source->tap->placement_ == EventTapPlacement::headInsert) {
             installed_.insert(installed_.begin(), source->tap);
         } else {

@@ -172,12 +172,15 @@ class EvdevApplication {
     }
 
     // Once this returns, everything pushed before has been read.
-    void settle() { reader.call([] {}); }
+    void settle() {
+        reader.call([] {});
+    }
 
     int framesDelivered() const { return frames_.load(); }
 
     std::shared_ptr<platform::VirtualClock> clock = std::make_shared<platform::VirtualClock>();
-    std::shared_ptr<platform::ManualMainQueue> queue = std::make_shared<platform::ManualMainQueue>();
+    std::shared_ptr<platform::ManualMainQueue> queue =
+        std::make_shared<platform::ManualMainQueue>();
     std::shared_ptr<TapBackend> backend = std::make_shared<TapBackend>();
     std::shared_ptr<EventSystem> events = std::make_shared<EventSystem>(backend);
     std::shared_ptr<Clones> clones = std::make_shared<Clones>();
@@ -198,8 +201,8 @@ class EvdevApplication {
         return app;
     }
     // The application's callback, with the uptime moved to the frame's time first.
-    static int32_t clocked(MTDeviceRef device, MTContact* contacts, int32_t count,
-                           double timestamp, int32_t frame) {
+    static int32_t clocked(MTDeviceRef device, MTContact* contacts, int32_t count, double timestamp,
+                           int32_t frame) {
         EvdevApplication* app = current();
         app->clock->set(app->base_ + timestamp);
         mtCallback(device, reinterpret_cast<MTTouch*>(contacts), count, timestamp, frame);

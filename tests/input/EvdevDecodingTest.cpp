@@ -29,7 +29,9 @@ std::vector<Collector::Frame> decode(const std::vector<TimedEvent>& stream) {
     for (const auto& e : stream) {
         if (!decoder.feed(e)) continue;
         const auto& f = decoder.frame();
-        frames.push_back({0, f.touches, {f.contacts.begin(), f.contacts.end()},
+        frames.push_back({0,
+                          f.touches,
+                          {f.contacts.begin(), f.contacts.end()},
                           {f.pointer.begin(), f.pointer.end()}});
     }
     return frames;
@@ -67,8 +69,8 @@ TEST(MultitouchDecoder, ReusedSlotsStartNewContactsAndAxesOfEmptySlotsShowNothin
                       abs(ABS_MT_POSITION_X, 1258)}));
     add(report(0.02, {abs(ABS_MT_SLOT, 1), abs(ABS_MT_TRACKING_ID, -1)}));
     // An axis of a free slot, then a slot number beyond the driver's.
-    add(report(0.03, {abs(ABS_MT_POSITION_X, 100), abs(ABS_MT_SLOT, 40),
-                      abs(ABS_MT_TRACKING_ID, 9), abs(ABS_MT_SLOT, -3), abs(ABS_MT_TRACKING_ID, 9)}));
+    add(report(0.03, {abs(ABS_MT_POSITION_X, 100), abs(ABS_MT_SLOT, 40), abs(ABS_MT_TRACKING_ID, 9),
+                      abs(ABS_MT_SLOT, -3), abs(ABS_MT_TRACKING_ID, 9)}));
     add(report(0.04, {abs(ABS_MT_SLOT, 0), abs(ABS_MT_TRACKING_ID, -1)}));
     add(report(0.05, {{EV_REL, REL_X, 3}}));  // motion with nothing on the surface
 

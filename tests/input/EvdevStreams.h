@@ -69,7 +69,8 @@ class Collector final : public MagicMouseListener {
     }
     void frame(const MagicMouseDevice& device, const DecodedFrame& frame) override {
         std::lock_guard guard(mutex_);
-        frames_.push_back({device.key, frame.touches,
+        frames_.push_back({device.key,
+                           frame.touches,
                            {frame.contacts.begin(), frame.contacts.end()},
                            {frame.pointer.begin(), frame.pointer.end()}});
     }

@@ -74,9 +74,12 @@ TEST(EvemuReplay, PressesScrollsAndMotionGoThroughTheTapAndThePointer) {
     const auto outcome = replay(out);
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_THAT(outcome.out, Not(HasSubstr("\"post\"")));  // a physical click, not a tap
-    EXPECT_THAT(outcome.out, HasSubstr("{\"t\":1.030311,\"input\":\"leftMouseDown\",\"verdict\":\"passed\"}"));
-    EXPECT_THAT(outcome.out, HasSubstr("{\"t\":1.060601,\"input\":\"leftMouseUp\",\"verdict\":\"passed\"}"));
-    EXPECT_THAT(outcome.out, HasSubstr("{\"t\":1.3,\"input\":\"scrollWheel\",\"verdict\":\"passed\"}"));
+    EXPECT_THAT(outcome.out,
+                HasSubstr("{\"t\":1.030311,\"input\":\"leftMouseDown\",\"verdict\":\"passed\"}"));
+    EXPECT_THAT(outcome.out,
+                HasSubstr("{\"t\":1.060601,\"input\":\"leftMouseUp\",\"verdict\":\"passed\"}"));
+    EXPECT_THAT(outcome.out,
+                HasSubstr("{\"t\":1.3,\"input\":\"scrollWheel\",\"verdict\":\"passed\"}"));
 }
 
 TEST(EvemuReplay, MalformedRecordingsStopWithTheLineNamed) {

@@ -40,12 +40,12 @@ TEST_F(TappedMouse, TheCloneDeclaresAPlainMouseAndEmitsEachKindOfInputAsAPlainMo
     const auto caps = MagicMouseTap::cloneCapabilities({.node = recordedMagicMouse(3)});
     std::vector<std::pair<uint16_t, uint16_t>> codes;
     for (const auto& c : caps.codes) codes.emplace_back(c.type, c.code);
-    EXPECT_THAT(codes, ElementsAre(std::pair{EV_REL, REL_X}, std::pair{EV_REL, REL_Y},
-                                   std::pair{EV_REL, REL_HWHEEL}, std::pair{EV_REL, REL_WHEEL},
-                                   std::pair{EV_REL, REL_WHEEL_HI_RES},
-                                   std::pair{EV_REL, REL_HWHEEL_HI_RES},
-                                   std::pair{EV_KEY, BTN_LEFT}, std::pair{EV_KEY, BTN_RIGHT},
-                                   std::pair{EV_KEY, BTN_MIDDLE}));
+    EXPECT_THAT(codes,
+                ElementsAre(std::pair{EV_REL, REL_X}, std::pair{EV_REL, REL_Y},
+                            std::pair{EV_REL, REL_HWHEEL}, std::pair{EV_REL, REL_WHEEL},
+                            std::pair{EV_REL, REL_WHEEL_HI_RES},
+                            std::pair{EV_REL, REL_HWHEEL_HI_RES}, std::pair{EV_KEY, BTN_LEFT},
+                            std::pair{EV_KEY, BTN_RIGHT}, std::pair{EV_KEY, BTN_MIDDLE}));
     EXPECT_EQ(caps.bustype, 0x06);
 
     startMonitor();
@@ -54,7 +54,7 @@ TEST_F(TappedMouse, TheCloneDeclaresAPlainMouseAndEmitsEachKindOfInputAsAPlainMo
     send(0.00, {kMoveRight, kMoveDown, abs(ABS_MT_SLOT, 0), {EV_MSC, MSC_SCAN, 7}});
     send(0.01, {{EV_KEY, BTN_RIGHT, 1}});
     send(0.02, {{EV_KEY, BTN_RIGHT, 0}});
-    send(0.03, {{EV_REL, REL_WHEEL, -1}});  // an older kernel: no high-resolution axis
+    send(0.03, {{EV_REL, REL_WHEEL, -1}});          // an older kernel: no high-resolution axis
     send(0.04, {{EV_REL, REL_HWHEEL_HI_RES, 30}});  // part of a notch
     send(0.05, {{EV_KEY, BTN_MIDDLE, 1}, {EV_KEY, BTN_MIDDLE, 2}});
     app.queue->drain();
@@ -106,7 +106,9 @@ TEST_F(TappedMouse, ScrollingIsDroppedDuringAZoomAndPassedOtherwise) {
                 abs(ABS_MT_POSITION_Y, 0), abs(ABS_MT_SLOT, 1), abs(ABS_MT_TRACKING_ID, 2),
                 abs(ABS_MT_POSITION_X, 0), abs(ABS_MT_POSITION_Y, 400)});
     send(1.02, {abs(ABS_MT_POSITION_Y, 900)});
-    send(1.04, {abs(ABS_MT_POSITION_Y, 1400), kMoveRight, {EV_REL, REL_WHEEL, 1},
+    send(1.04, {abs(ABS_MT_POSITION_Y, 1400),
+                kMoveRight,
+                {EV_REL, REL_WHEEL, 1},
                 {EV_REL, REL_WHEEL_HI_RES, 120}});
     app.queue->drain();
     ASSERT_TRUE(GestureEngine::shared().shouldSuppressScroll());
@@ -226,8 +228,11 @@ TEST(LinuxEventBackendInput, TheDesktopBackendTakesTheMiceOverWhileTheMonitorRun
     app.reader.devices();
     auto input = std::make_shared<PhysicalInput>(app.reader, app.clones->maker(app.clones));
     auto events = std::make_shared<EventSystem>(
-        std::make_shared<LinuxEventBackend>(LinuxEventBackend::Parts{
-            .output = nullptr, .pointer = nullptr, .runAction = {}, .physical = {}, .input = input}));
+        std::make_shared<LinuxEventBackend>(LinuxEventBackend::Parts{.output = nullptr,
+                                                                     .pointer = nullptr,
+                                                                     .runAction = {},
+                                                                     .physical = {},
+                                                                     .input = input}));
     auto previous = installEventSystem(events);
 
     ASSERT_TRUE(InputMonitor::shared().start());

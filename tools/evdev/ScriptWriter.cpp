@@ -29,7 +29,8 @@ void ScriptWriter::line(double t, const std::string& body) {
     out_ << "{\"t\": " << time << ", " << body << "}\n";
 }
 
-void ScriptWriter::device(int64_t handle, const platform::input::MagicMouseModel& model, uint64_t deviceID) {
+void ScriptWriter::device(int64_t handle, const platform::input::MagicMouseModel& model,
+                          uint64_t deviceID) {
     out_ << "{\"device\": {\"handle\": " << handle << ", \"family\": " << model.family
          << ", \"deviceID\": " << deviceID
          << ", \"widthMM\": " << text(model.geometry.width / 100.0)
@@ -61,7 +62,8 @@ void ScriptWriter::report(int64_t handle, double t, const platform::input::Decod
     }
     if (moved) line(t, "\"cursor\": [" + text(pointer_.x) + ", " + text(pointer_.y) + "]");
     for (const auto& e : frame.pointer) {
-        if (e.type != EV_KEY || (e.code != BTN_LEFT && e.code != BTN_RIGHT && e.code != BTN_MIDDLE)) {
+        if (e.type != EV_KEY ||
+            (e.code != BTN_LEFT && e.code != BTN_RIGHT && e.code != BTN_MIDDLE)) {
             continue;
         }
         // A script names only the left button's release: the others are not in the tap's mask.

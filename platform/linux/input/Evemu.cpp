@@ -90,7 +90,8 @@ std::optional<EvemuRecording> parseEvemu(std::istream& in, EvemuProblem& problem
                 }
             }
         } else if (kind == "A:") {
-            if (w.size() != 6 && w.size() != 7) return fail(line, "A: needs code, min, max, fuzz, flat[, resolution]");
+            if (w.size() != 6 && w.size() != 7)
+                return fail(line, "A: needs code, min, max, fuzz, flat[, resolution]");
             const auto code = number<uint16_t>(w[1], 16);
             const auto min = number<int32_t>(w[2], 10);
             const auto max = number<int32_t>(w[3], 10);

@@ -11,7 +11,7 @@ namespace tavix::platform::input {
 // The figures are derived from the driver's constants and the mouse's outer size, not measured:
 // docs/evdev-input.md says how a user with a mouse checks and corrects them here.
 struct SurfaceGeometry {
-    int32_t width = 0;  // across ABS_MT_POSITION_X, hundredths of a millimetre
+    int32_t width = 0;   // across ABS_MT_POSITION_X, hundredths of a millimetre
     int32_t height = 0;  // across ABS_MT_POSITION_Y, hundredths of a millimetre
     bool flipX = false;  // normalized x grows against the kernel's X
     bool flipY = false;  // normalized y grows against the kernel's Y

@@ -45,7 +45,7 @@ uint64_t stableDeviceID(const MagicMouseNode& node) {
         for (unsigned byte : b) address = address << 8 | byte;
         if (address != 0) return address;
     }
-    const std::string& name = !node.uniq.empty() ? node.uniq
+    const std::string& name = !node.uniq.empty()   ? node.uniq
                               : !node.phys.empty() ? node.phys
                                                    : node.devnode.string();
     return fnv1a(name) | 1;  // never 0, which means "unknown" to the framework
@@ -186,15 +186,16 @@ void MagicMouseReader::rescan() {
     std::vector<uint64_t> vanished;
     for (const auto& entry : open_) {
         const auto& devnode = entry.second.device.node.devnode;
-        const bool present =
-            std::ranges::any_of(nodes, [&](const MagicMouseNode& n) { return n.devnode == devnode; });
+        const bool present = std::ranges::any_of(
+            nodes, [&](const MagicMouseNode& n) { return n.devnode == devnode; });
         if (!present) vanished.push_back(entry.first);
     }
     for (uint64_t key : vanished) close(key);
 
     for (const auto& node : nodes) {
-        const bool known = std::ranges::any_of(
-            open_, [&](const auto& entry) { return entry.second.device.node.devnode == node.devnode; });
+        const bool known = std::ranges::any_of(open_, [&](const auto& entry) {
+            return entry.second.device.node.devnode == node.devnode;
+        });
         if (known) continue;
         auto evdev = devices_->open(node);
         if (!evdev) continue;  // tried again at the next rescan
@@ -202,8 +203,10 @@ void MagicMouseReader::rescan() {
         MultitouchDecoder decoder(node.model.geometry, evdev->axis(ABS_MT_POSITION_X),
                                   evdev->axis(ABS_MT_POSITION_Y));
         add(epoll_, evdev->fd(), key);
-        auto& open = open_.emplace(key, Open{{key, stableDeviceID(node), node}, std::move(evdev),
-                                             std::move(decoder)})
+        auto& open = open_
+                         .emplace(key, Open{{key, stableDeviceID(node), node},
+                                            std::move(evdev),
+                                            std::move(decoder)})
                          .first->second;
         for (auto* listener : listeners_) listener->opened(open.device);
     }
@@ -219,7 +222,8 @@ void MagicMouseReader::read(uint64_t key) {
         switch (open.node->next(event, syncing)) {
             case EvdevNode::Read::event:
                 if (open.decoder.feed(event)) {
-                    for (auto* listener : listeners_) listener->frame(open.device, open.decoder.frame());
+                    for (auto* listener : listeners_)
+                        listener->frame(open.device, open.decoder.frame());
                 }
                 break;
             case EvdevNode::Read::dropped:

@@ -83,7 +83,7 @@ class TAVIX_EVDEV_API MagicMouseReader {
 
     const std::unique_ptr<EvdevDevices> devices_;
     const int epoll_;
-    const int wake_;  // eventfd: tasks waiting, or stop
+    const int wake_;    // eventfd: tasks waiting, or stop
     std::mutex mutex_;  // guards tasks_ and stopping_
     std::deque<std::function<void()>> tasks_;
     bool stopping_ = false;

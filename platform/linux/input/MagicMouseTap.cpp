@@ -52,7 +52,8 @@ std::vector<InputEvent> cloneFrame(std::span<const InputEvent> pointer) {
             out.push_back(e);
         } else if (e.type == EV_REL && (e.code == REL_X || e.code == REL_Y || isWheel(e.code))) {
             out.push_back(e);
-            if (e.code == REL_WHEEL && !hiRes) out.push_back({EV_REL, REL_WHEEL_HI_RES, e.value * 120});
+            if (e.code == REL_WHEEL && !hiRes)
+                out.push_back({EV_REL, REL_WHEEL_HI_RES, e.value * 120});
             if (e.code == REL_HWHEEL && !hiResH) {
                 out.push_back({EV_REL, REL_HWHEEL_HI_RES, e.value * 120});
             }
@@ -79,7 +80,8 @@ MagicMouseTap::~MagicMouseTap() {
 DeviceCapabilities MagicMouseTap::cloneCapabilities(const MagicMouseDevice& device) {
     DeviceCapabilities caps;
     caps.name = device.node.name + " (Tavix)";
-    for (uint16_t code : {REL_X, REL_Y, REL_HWHEEL, REL_WHEEL, REL_WHEEL_HI_RES, REL_HWHEEL_HI_RES}) {
+    for (uint16_t code :
+         {REL_X, REL_Y, REL_HWHEEL, REL_WHEEL, REL_WHEEL_HI_RES, REL_HWHEEL_HI_RES}) {
         caps.codes.push_back({EV_REL, code});
     }
     // BTN_MIDDLE too: without it libinput delays left and right presses to emulate it.
@@ -108,9 +110,8 @@ void MagicMouseTap::tapsInstalled(bool installed) {
 
 bool MagicMouseTap::canDropPhysical() {
     std::lock_guard guard(mutex_);
-    return std::ranges::all_of(mice_, [](const auto& entry) {
-        return entry.second.closed || entry.second.grabbed;
-    });
+    return std::ranges::all_of(
+        mice_, [](const auto& entry) { return entry.second.closed || entry.second.grabbed; });
 }
 
 Point MagicMouseTap::motion() {

@@ -49,8 +49,7 @@ class TAVIX_EVDEV_API RecordedDevices final : public EvdevDevices {
     ~RecordedDevices() override;
 
     // The node is present from now on; its events come from the stream returned.
-    std::shared_ptr<RecordedStream> attach(const MagicMouseNode& node,
-                                           AxisRange x = {-1100, 1258},
+    std::shared_ptr<RecordedStream> attach(const MagicMouseNode& node, AxisRange x = {-1100, 1258},
                                            AxisRange y = {-1589, 2047});
     void detach(const std::filesystem::path& devnode);
     void refuseOpen(bool refuse) { refuseOpen_ = refuse; }

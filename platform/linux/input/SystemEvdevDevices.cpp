@@ -79,7 +79,8 @@ class SystemEvdevDevices final : public EvdevDevices {
   public:
     SystemEvdevDevices() : inotify_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
         // Attribute changes too: udev grants access a moment after the node appears.
-        if (inotify_ >= 0) inotify_add_watch(inotify_, "/dev/input", IN_CREATE | IN_DELETE | IN_ATTRIB);
+        if (inotify_ >= 0)
+            inotify_add_watch(inotify_, "/dev/input", IN_CREATE | IN_DELETE | IN_ATTRIB);
     }
     ~SystemEvdevDevices() override {
         if (inotify_ >= 0) close(inotify_);
