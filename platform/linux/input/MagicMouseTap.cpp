@@ -193,9 +193,12 @@ void MagicMouseTap::frame(const MagicMouseDevice& device, const DecodedFrame& fr
     if (!tapping) return;
     // Outside the lock: with no tap on the main queue the verdict comes back at once.
     auto& events = eventSystem();
+    const Point at =
+        held.units.empty() ? Point{} : events.backend().pointerLocation().value_or(Point{});
     for (const auto& unit : held.units) {
         Event event;
         event.setType(unit.type);
+        event.setLocation(at);
         event.setIntegerValue(EventField::mouseEventNumber, static_cast<int64_t>(unit.number));
         if (unit.code) {
             event.setIntegerValue(EventField::mouseEventButtonNumber,
