@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/multitouch/SimControl.h"
 #include "tests/input/EvdevApplication.h"
 
 namespace tavix::platform::input::testing {
@@ -107,3 +108,26 @@ TEST(EvdevFramework, AMouseThatVanishesStopsDeliveringAndTheListingShowsTheChang
 
 }  // namespace
 }  // namespace tavix::platform::input::testing
+
+namespace tavix::platform::mt {
+namespace {
+
+// The framework file serves real mice unless a control function came first; once it does, the
+// control functions refuse rather than mix scripted devices into a real listing.
+TEST(FrameworkBackendChoice, AfterRealMiceWereSelectedControlFunctionsRefuse) {
+    EXPECT_NE(dynamic_cast<EvdevBackend*>(&selectedBackend()), nullptr);
+    EXPECT_FALSE(chooseSimulation());
+    const MTSimDevice device{.handle = 1,
+                             .family = 112,
+                             .deviceID = 1,
+                             .width = 5000,
+                             .height = 9000,
+                             .builtIn = false,
+                             .attached = true};
+    EXPECT_EQ(MTSimDeclareDevice(&device), -1);
+    EXPECT_EQ(MTSimDeliverFrame(1, nullptr, 0, 0), -1);
+    EXPECT_EQ(MTSimLiveListCount(), -1);
+}
+
+}  // namespace
+}  // namespace tavix::platform::mt
