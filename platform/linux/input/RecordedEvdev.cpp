@@ -60,6 +60,11 @@ void RecordedStream::push(const std::vector<TimedEvent>& events) {
     signal(fd_);
 }
 
+bool RecordedStream::hasVanished() {
+    std::lock_guard guard(mutex_);
+    return vanished_;
+}
+
 void RecordedStream::vanish() {
     std::lock_guard guard(mutex_);
     vanished_ = true;
@@ -122,7 +127,10 @@ std::unique_ptr<EvdevNode> RecordedDevices::open(const MagicMouseNode& node) {
     if (refuseOpen_) return nullptr;
     std::lock_guard guard(mutex_);
     for (const auto& e : entries_) {
-        if (e.node.devnode == node.devnode) return std::make_unique<RecordedNode>(e.stream);
+        // A device that is gone cannot be opened again, though its node may still be listed.
+        if (e.node.devnode == node.devnode && !e.stream->hasVanished()) {
+            return std::make_unique<RecordedNode>(e.stream);
+        }
     }
     return nullptr;
 }

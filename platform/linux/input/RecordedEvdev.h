@@ -20,6 +20,7 @@ class TAVIX_EVDEV_API RecordedStream {
     void push(const std::vector<TimedEvent>& events);
     // After the events pushed so far, the node reports that the device is gone.
     void vanish();
+    bool hasVanished();
     void refuseGrab(bool refuse) { refuseGrab_ = refuse; }
     bool grabbed() const { return grabbed_; }
     bool isOpen() const { return opened_ > 0; }
