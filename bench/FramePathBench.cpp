@@ -70,6 +70,38 @@ BENCHMARK(framePath)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
+// One frame far beyond any real surface, straight into GestureEngine::process: the same
+// contacts resting, or every frame a new set (all tracks end, as many begin).
+void crowdedFrame(benchmark::State& state) {
+    const auto contacts = static_cast<int32_t>(state.range(0));
+    const bool changing = state.range(1) != 0;
+
+    auto clock = std::make_shared<platform::VirtualClock>(100.0);
+    platform::installClock(clock);
+    bench::installDiscardingEvents();
+    GestureEngine engine;
+
+    std::vector<Touch> touches(static_cast<std::size_t>(contacts));
+    for (int32_t i = 0; i < contacts; ++i) {
+        touches[static_cast<std::size_t>(i)] = {.id = i, .state = 4, .pt = {25, 45}};
+    }
+    int frame = 0;
+    auto deliver = [&] {
+        if (changing) {
+            for (auto& touch : touches) touch.id ^= 1 << 30;
+        }
+        clock->set(100.0 + ++frame * 0.011);
+        engine.process(touches);
+    };
+    deliver();  // the contacts are down: steady state
+    for (auto _ : state) deliver();
+}
+
+BENCHMARK(crowdedFrame)
+    ->ArgsProduct({{160'000}, {0, 1}})
+    ->ArgNames({"contacts", "changing"})
+    ->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace tavix
 

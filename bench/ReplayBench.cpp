@@ -43,7 +43,7 @@ void replayFrames(benchmark::State& state) {
     const int frames = static_cast<int>(state.range(0));
     const std::string text = script(frames);
     for (auto _ : state) {
-        std::istringstream in(text);
+        replay::LineReader in(text);
         std::ostringstream log, errors;
         replay::Replay replay(log, MultitouchManager::frameworkPath());
         if (replay.play(in, errors) != 0) state.SkipWithError(errors.str().c_str());

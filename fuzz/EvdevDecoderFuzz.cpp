@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
 #include <string>
 
 #include "platform/linux/input/Evemu.h"
@@ -34,7 +33,7 @@ void check(const DecodedFrame& frame) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     if (isEvemuHeader(text)) {
-        std::istringstream in(text);
+        tavix::replay::LineReader in(text);
         EvemuProblem problem;
         const auto script = tavix::replay::evemuScript(in, problem);
         if (!script && problem.what.empty()) std::abort();

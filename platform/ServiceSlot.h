@@ -10,6 +10,8 @@ namespace tavix::platform {
 // Holds the one implementation of a platform service that the process uses. The first use
 // without an installed one creates the simulated default. Installing replaces it for every
 // later caller; do it only while no other thread is using the service (start-up, test set-up).
+// Each slot is made once and never destroyed: the frame thread may use a service until the
+// process ends.
 template <class T>
 class ServiceSlot {
   public:

@@ -12,22 +12,22 @@ namespace tavix::platform {
 namespace {
 
 ServiceSlot<Clock>& clockSlot() {
-    static ServiceSlot<Clock> slot{
+    static auto& slot = *new ServiceSlot<Clock>{
         []() -> std::shared_ptr<Clock> { return std::make_shared<VirtualClock>(); }};
     return slot;
 }
 ServiceSlot<MainQueue>& mainQueueSlot() {
-    static ServiceSlot<MainQueue> slot{
+    static auto& slot = *new ServiceSlot<MainQueue>{
         []() -> std::shared_ptr<MainQueue> { return std::make_shared<ManualMainQueue>(); }};
     return slot;
 }
 ServiceSlot<Workspace>& workspaceSlot() {
-    static ServiceSlot<Workspace> slot{
+    static auto& slot = *new ServiceSlot<Workspace>{
         []() -> std::shared_ptr<Workspace> { return std::make_shared<RecordingWorkspace>(); }};
     return slot;
 }
 ServiceSlot<EventSystem>& eventSystemSlot() {
-    static ServiceSlot<EventSystem> slot{
+    static auto& slot = *new ServiceSlot<EventSystem>{
         [] { return std::make_shared<EventSystem>(std::make_shared<RecordingEventBackend>()); }};
     return slot;
 }

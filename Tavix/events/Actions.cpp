@@ -1,6 +1,5 @@
 #include "Tavix/events/Actions.h"
 
-#include <mutex>
 #include <optional>
 
 #include "Tavix/events/EventMarker.h"
@@ -22,11 +21,9 @@ constexpr int64_t kGestureKindMagnify = 8;
 }  // namespace
 
 const platform::EventSource* Actions::source() {
-    static std::once_flag once;
-    static std::optional<platform::EventSource> created;
-    std::call_once(once, [] {
-        created = platform::eventSystem().createSource(platform::EventSourceStateID::hidSystem);
-    });
+    // Never destroyed: the frame thread may still post while the process exits.
+    static const auto& created = *new std::optional<platform::EventSource>(
+        platform::eventSystem().createSource(platform::EventSourceStateID::hidSystem));
     return created ? &*created : nullptr;
 }
 

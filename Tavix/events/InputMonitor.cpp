@@ -10,7 +10,8 @@ using platform::Event;
 using platform::EventType;
 
 InputMonitor& InputMonitor::shared() {
-    static InputMonitor monitor;
+    // Never destroyed, like the engine whose record its callback writes.
+    static auto& monitor = *new InputMonitor;
     return monitor;
 }
 

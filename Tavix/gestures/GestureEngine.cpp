@@ -58,7 +58,8 @@ double spread(std::span<const Touch> contacts) {
 }  // namespace
 
 GestureEngine& GestureEngine::shared() {
-    static GestureEngine engine;
+    // Never destroyed: the frame thread may still deliver while the process exits.
+    static auto& engine = *new GestureEngine;
     return engine;
 }
 
@@ -93,15 +94,19 @@ void GestureEngine::report(std::string_view text) {
 }
 
 void GestureEngine::process(std::span<const Touch> touches) {
+    // A glitch frame is ignored whole: dropping only its unmeasurable contact would end that
+    // finger's track and turn a resting finger into a tap.
+    if (!std::ranges::all_of(touches, [](const Touch& t) { return isFinite(t.pt); })) return;
+
     const GestureConfig cfg = cfgLock.read();
     const double now = platform::clock().uptime();
 
     active.clear();
     for (const auto& touch : touches) {
-        // A position that is not a number cannot be a finger we can measure.
-        if (isTouching(touch.state) && isFinite(touch.pt)) active.push_back(touch);
+        if (isTouching(touch.state)) active.push_back(touch);
     }
     count = static_cast<std::ptrdiff_t>(active.size());
+    ++frameNumber;
 
     trackContacts(now);
     collectEnded();
@@ -123,12 +128,14 @@ void GestureEngine::trackContacts(double now) {
         if (auto found = tracks.find(touch.id); found != tracks.end()) {
             auto& track = found->second;
             track.maxMove = std::max(track.maxMove, distance(track.start, touch.pt));
+            track.lastFrame = frameNumber;
             continue;
         }
-        tracks.emplace(
-            touch.id,
-            Track{
-                .down = now, .start = touch.pt, .maxMove = 0, .cursor = Actions::cursorLocation()});
+        tracks.emplace(touch.id, Track{.down = now,
+                                       .start = touch.pt,
+                                       .maxMove = 0,
+                                       .cursor = Actions::cursorLocation(),
+                                       .lastFrame = frameNumber});
         recentDowns.push_back({touch.id, now});
     }
 }
@@ -136,9 +143,7 @@ void GestureEngine::trackContacts(double now) {
 void GestureEngine::collectEnded() {
     ended.clear();
     for (auto it = tracks.begin(); it != tracks.end();) {
-        const bool present = std::any_of(active.begin(), active.end(),
-                                         [id = it->first](const Touch& t) { return t.id == id; });
-        if (present) {
+        if (it->second.lastFrame == frameNumber) {
             ++it;
         } else {
             ended.emplace_back(it->first, it->second);

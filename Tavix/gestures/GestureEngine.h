@@ -52,6 +52,8 @@ class GestureEngine {
         Point start;         // mm
         double maxMove = 0;  // mm
         Point cursor;        // screen points
+        // The last frame that held it, so that finding the ended tracks is one pass.
+        uint64_t lastFrame = 0;
     };
     struct RecentDown {
         int32_t id = 0;
@@ -113,6 +115,7 @@ class GestureEngine {
     std::vector<Touch> active;
     std::vector<std::pair<int32_t, Track>> ended;
     std::ptrdiff_t count = 0;
+    uint64_t frameNumber = 0;
 };
 
 }  // namespace tavix

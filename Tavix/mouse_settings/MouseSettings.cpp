@@ -203,8 +203,9 @@ void MouseSettings::setPageSwipe(bool on) {
 }
 
 platform::HIDEventSystemClient* MouseSettings::client() {
-    static const std::shared_ptr<platform::HIDEventSystemClient> created =
-        platform::hidEventSystem().createSimpleClient();
+    // Never destroyed, like the service that made it.
+    static const auto& created = *new std::shared_ptr<platform::HIDEventSystemClient>(
+        platform::hidEventSystem().createSimpleClient());
     return created.get();
 }
 

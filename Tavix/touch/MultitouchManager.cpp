@@ -6,6 +6,7 @@
 #include <cstring>
 #include <set>
 #include <shared_mutex>
+#include <thread>
 #include <vector>
 
 #ifndef TAVIX_MULTITOUCH_FRAMEWORK_PATH
@@ -33,9 +34,6 @@ Touch decode(const std::byte* record, const MTDeviceInfo& device) {
         .pt = {nx * device.widthMM, ny * device.heightMM},
     };
 }
-
-// Frames rarely carry more than a handful of contacts: those stay on the stack.
-constexpr std::ptrdiff_t kInlineContacts = 32;
 
 // Where frames go: the managers made over other framework files, the last one first.
 struct Receivers {
@@ -189,6 +187,8 @@ bool MultitouchManager::mouseIDsChanged() {
 }
 
 void MultitouchManager::dispatch(void* device, const MTTouch* touches, std::ptrdiff_t count) {
+    if (!touches || count < 0) count = 0;
+    if (count > kMaxContactsPerFrame) return;
     MTDeviceInfo info;
     {
         std::lock_guard guard(lock);
@@ -203,23 +203,27 @@ void MultitouchManager::dispatch(void* device, const MTTouch* touches, std::ptrd
         }
     }
 
-    std::array<Touch, kInlineContacts> inlineContacts;
-    std::vector<Touch> manyContacts;
-    std::span<Touch> contacts;
-    if (touches && count > 0) {
-        if (count <= kInlineContacts) {
-            contacts = std::span(inlineContacts).first(static_cast<std::size_t>(count));
-        } else {
-            manyContacts.resize(static_cast<std::size_t>(count));
-            contacts = manyContacts;
-        }
-        // Records are read in place, byte-wise: the framework owes us no alignment.
-        const auto* bytes = reinterpret_cast<const std::byte*>(touches);
-        for (std::size_t i = 0; i < contacts.size(); ++i) {
-            contacts[i] = decode(bytes + i * sizeof(MTTouch), info);
-        }
+    if (!onFrame) return;
+
+    std::array<Touch, kMaxContactsPerFrame> storage;
+    const auto contacts = std::span(storage).first(static_cast<std::size_t>(count));
+    // Records are read in place, byte-wise: the framework owes us no alignment.
+    const auto* bytes = reinterpret_cast<const std::byte*>(touches);
+    for (std::size_t i = 0; i < contacts.size(); ++i) {
+        contacts[i] = decode(bytes + i * sizeof(MTTouch), info);
     }
-    if (onFrame) onFrame(info, contacts);
+
+    // The framework may deliver on several threads at once: the handler takes one frame at a
+    // time. A frame sent from inside the handler is dropped rather than deadlocked.
+    const auto self = std::this_thread::get_id();
+    if (handlingThread.load(std::memory_order_relaxed) == self) return;
+    std::lock_guard guard(frameLock);
+    handlingThread.store(self, std::memory_order_relaxed);
+    struct Handled {
+        std::atomic<std::thread::id>& thread;
+        ~Handled() { thread.store({}, std::memory_order_relaxed); }
+    } handled{handlingThread};
+    onFrame(info, contacts);
 }
 
 void MultitouchManager::route(void* device, const MTTouch* touches, std::ptrdiff_t count) {

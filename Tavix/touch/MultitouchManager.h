@@ -1,11 +1,13 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <span>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -26,6 +28,10 @@ class MultitouchManager {
   public:
     // Called on the framework's thread with the frame's device and its contacts in record order.
     using FrameHandler = std::function<void(const MTDeviceInfo&, std::span<const Touch>)>;
+
+    // No real surface reports more than 16 contacts at once. A frame beyond this is corrupt and
+    // is dropped whole: cutting it short would end the tracks of the contacts left out.
+    static constexpr std::ptrdiff_t kMaxContactsPerFrame = 32;
 
     // The application's manager, over the framework at frameworkPath(); never destroyed.
     static MultitouchManager& shared();
@@ -73,7 +79,8 @@ class MultitouchManager {
     // fields: load() fills them while this is initialised.
     const bool isLoaded;
 
-    // Installed once before the first device starts; read without the lock.
+    // Installed once before the first device starts; read without the lock. Called for one
+    // frame at a time, whichever threads the framework delivers on.
     FrameHandler onFrame;
 
   private:
@@ -92,6 +99,9 @@ class MultitouchManager {
 
     std::mutex lock;
     std::unordered_map<uintptr_t, MTDeviceInfo> active;
+    // Serialises the calls of onFrame; never taken together with `lock`.
+    std::mutex frameLock;
+    std::atomic<std::thread::id> handlingThread;
     // The list of the last successful rescan: the handles in `active` come from it.
     std::optional<DeviceList> retainedList;
     const Routing routing_;

@@ -86,7 +86,7 @@ void SimBackend::setListFailure(bool fail) {
 std::optional<int32_t> SimBackend::nextFrame(int64_t device, bool& declared) {
     std::lock_guard guard(mutex_);
     declared = true;
-    if (device == MT_SIM_NULL_DEVICE) return ++unattributedFrames_;
+    if (device == MT_SIM_NULL_DEVICE) return unattributedFrames_.next();
     auto found = std::ranges::find(entries_, device, &Entry::handle);
     if (found == entries_.end()) {
         declared = false;
@@ -94,7 +94,7 @@ std::optional<int32_t> SimBackend::nextFrame(int64_t device, bool& declared) {
     }
     // A detached device sends nothing, whatever its handles were told.
     if (!found->attached) return std::nullopt;
-    return ++found->frames;
+    return found->frames.next();
 }
 
 int SimBackend::deliver(int64_t device, const MTSimContact* contacts, int32_t count,
@@ -161,7 +161,7 @@ void SimBackend::reset() {
         std::lock_guard guard(mutex_);
         entries_.clear();
         listFailure_ = false;
-        unattributedFrames_ = 0;
+        unattributedFrames_ = FrameCounter();
     }
     Framework::shared().forgetHandles();
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/multitouch/Backend.h"
+#include "platform/multitouch/FrameCounter.h"
 #include "platform/multitouch/Playback.h"
 #include "platform/multitouch/SimControl.h"
 
@@ -35,7 +36,7 @@ class SimBackend final : public Backend {
         int64_t handle = MT_SIM_NULL_DEVICE;  // a null entry keeps MT_SIM_NULL_DEVICE
         DeviceDescription description;
         bool attached = true;
-        int32_t frames = 0;
+        FrameCounter frames{};
     };
 
     // The next frame number of an attached device, or nothing when it delivers no frames.
@@ -44,7 +45,7 @@ class SimBackend final : public Backend {
     std::mutex mutex_;  // guards everything below but playback_
     std::vector<Entry> entries_;
     bool listFailure_ = false;
-    int32_t unattributedFrames_ = 0;
+    FrameCounter unattributedFrames_;
 
     std::mutex playbackMutex_;
     std::unique_ptr<Playback> playback_;

@@ -10,19 +10,19 @@ namespace tavix::platform {
 namespace {
 
 ServiceSlot<PreferenceStore>& preferenceStoreSlot() {
-    static ServiceSlot<PreferenceStore> slot{[]() -> std::shared_ptr<PreferenceStore> {
+    static auto& slot = *new ServiceSlot<PreferenceStore>{[]() -> std::shared_ptr<PreferenceStore> {
         return std::make_shared<InMemoryPreferenceStore>();
     }};
     return slot;
 }
 ServiceSlot<HIDEventSystem>& hidEventSystemSlot() {
-    static ServiceSlot<HIDEventSystem> slot{[]() -> std::shared_ptr<HIDEventSystem> {
+    static auto& slot = *new ServiceSlot<HIDEventSystem>{[]() -> std::shared_ptr<HIDEventSystem> {
         return std::make_shared<RecordingHIDEventSystem>();
     }};
     return slot;
 }
 ServiceSlot<DistributedNotificationCenter>& notificationCenterSlot() {
-    static ServiceSlot<DistributedNotificationCenter> slot{
+    static auto& slot = *new ServiceSlot<DistributedNotificationCenter>{
         []() -> std::shared_ptr<DistributedNotificationCenter> {
             return std::make_shared<RecordingNotificationCenter>();
         }};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,13 +11,16 @@ namespace tavix::platform {
 // The property-list types the system mouse preferences use.
 using PreferenceValue = std::variant<bool, std::int64_t, double, std::string>;
 
-// An integer or a real; a boolean is not a number.
+// An integer or a finite real; a boolean is not a number. A stored NaN or infinity (which other
+// tools can write) reads as no number at all, leaving the stored value as it is.
 inline std::optional<double> numberValue(const std::optional<PreferenceValue>& value) {
     if (!value) return std::nullopt;
     if (const auto* integer = std::get_if<std::int64_t>(&*value)) {
         return static_cast<double>(*integer);
     }
-    if (const auto* real = std::get_if<double>(&*value)) return *real;
+    if (const auto* real = std::get_if<double>(&*value); real && std::isfinite(*real)) {
+        return *real;
+    }
     return std::nullopt;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 
 #include "platform/Clock.h"
 
@@ -18,8 +20,12 @@ class VirtualClock final : public Clock {
 
     double uptime() const override { return uptime_.load(); }
     WallTime wallNow() const override {
-        return WallTime{kEpoch} + std::chrono::round<std::chrono::microseconds>(
-                                      std::chrono::duration<double>(uptime()));
+        // Held where the microsecond count would overflow (about 285 000 years either way).
+        constexpr double kLimit = 9e12;
+        const double t = uptime();
+        const double held = std::isnan(t) ? 0 : std::clamp(t, -kLimit, kLimit);
+        return WallTime{kEpoch} +
+               std::chrono::round<std::chrono::microseconds>(std::chrono::duration<double>(held));
     }
 
   private:

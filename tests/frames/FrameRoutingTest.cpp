@@ -104,11 +104,13 @@ TEST_F(FrameRouting, EmptyFramesStillReachTheHandler) {
     for (const auto& f : frames) EXPECT_THAT(f.touches, IsEmpty());
 }
 
-TEST_F(FrameRouting, ManyContactsAndUnalignedRecordsDecode) {
+TEST_F(FrameRouting, ManyContactsUpToTheBoundAndUnalignedRecordsDecode) {
     MultitouchManagerTestAccess::setActive({device(a)});
+    constexpr auto kBound = static_cast<int32_t>(MultitouchManager::kMaxContactsPerFrame);
     std::vector<MTTouch> many;
-    for (int32_t i = 0; i < 40; ++i) many.push_back(rawRecord(i, 4, 0.1f, 0.1f));
-    mtCallback(&a, many.data(), 40, 0, 0);
+    for (int32_t i = 0; i <= kBound; ++i) many.push_back(rawRecord(i, 4, 0.1f, 0.1f));
+    mtCallback(&a, many.data(), kBound + 1, 0, 0);  // beyond the bound: dropped whole
+    mtCallback(&a, many.data(), kBound, 0, 0);
 
     std::vector<std::byte> shifted(sizeof(MTTouch) + 1);
     const MTTouch one = rawRecord(77, 5, 0.5f, 0.5f);
@@ -116,18 +118,22 @@ TEST_F(FrameRouting, ManyContactsAndUnalignedRecordsDecode) {
     mtCallback(&a, reinterpret_cast<MTTouch*>(shifted.data() + 1), 1, 0, 0);
 
     ASSERT_EQ(frames.size(), 2u);
-    EXPECT_EQ(frames[0].touches.size(), 40u);
-    EXPECT_EQ(frames[0].touches[39].id, 39);
+    ASSERT_EQ(frames[0].touches.size(), static_cast<std::size_t>(kBound));
+    EXPECT_EQ(frames[0].touches.back().id, kBound - 1);
     EXPECT_EQ(frames[1].touches[0].id, 77);
 }
 
-TEST_F(FrameRouting, AHandlerThatThrowsNeverUnwindsIntoTheFramework) {
+TEST_F(FrameRouting, AHandlerThatThrowsOrSendsAFrameItselfNeitherUnwindsNorDeadlocks) {
     MultitouchManagerTestAccess::setActive({device(a)});
-    MultitouchManager::shared().onFrame = [](const MTDeviceInfo&, std::span<const Touch>) {
-        throw std::runtime_error("handler failure");
-    };
     MTTouch record = rawRecord(1, 4, 0.5f, 0.5f);
+    int calls = 0;
+    MultitouchManager::shared().onFrame = [&](const MTDeviceInfo&, std::span<const Touch>) {
+        if (++calls == 1) throw std::runtime_error("handler failure");
+        mtCallback(&a, &record, 1, 0, 0);  // from inside the handler: dropped
+    };
     EXPECT_EQ(mtCallback(&a, &record, 1, 0, 0), 0);
+    EXPECT_EQ(mtCallback(&a, &record, 1, 0, 0), 0);  // the throw left nothing held
+    EXPECT_EQ(calls, 2);
 }
 
 TEST(MTDeviceInfo, TellsAMagicMouseByFamilyThenByShape) {
@@ -142,11 +148,29 @@ TEST(MTDeviceInfo, TellsAMagicMouseByFamilyThenByShape) {
     EXPECT_FALSE(info(98, true, 40, 60).isMagicMouse());
 }
 
-// Hostile frames through the whole path: nothing crashes, hangs or posts a non-finite value.
+// Hostile frames through the whole path: nothing crashes, hangs or posts a non-finite value, and
+// a frame holding a position that is not finite is ignored whole.
 TEST(BadFrames, NeverCrashOrPostNonFiniteValues) {
-    Scenario s;
     constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
     constexpr float kInf = std::numeric_limits<float>::infinity();
+    {
+        // A resting finger glitching, or joined by a glitching one, neither lifts nor taps.
+        Scenario held;
+        double t = 10.0;
+        held.frame(t, {{1, 25, 45}});
+        for (double bad : {kNaN, kInf, -kInf}) {
+            held.frame(t += 0.01, {{1, bad, 45}});
+            held.frame(t += 0.01, {{1, 25, 45}, {2, 25, bad, 7}});
+            held.frame(t += 0.01, {{1, 25, 45}});
+        }
+        held.frame(10.6, {});
+        EXPECT_THAT(held.posted(), IsEmpty());
+        std::vector<std::ptrdiff_t> fingers;
+        for (const auto& status : held.statuses) fingers.push_back(status.fingers);
+        EXPECT_THAT(fingers, ElementsAre(1, 0));
+    }
+
+    Scenario s;
     const float hostile[] = {kNaN, kInf, -kInf, 3e38f, -3e38f, 0.5f};
 
     double t = 10.0;

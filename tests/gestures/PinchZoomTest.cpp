@@ -68,6 +68,33 @@ TEST(ThreeFingerPinch, FiresOnceAtTheThresholds) {
     }
 }
 
+// Once fired, the pinch holds back one-finger taps and further pinches until the surface is
+// empty. Disabling the engine starts the pinch afresh from the spread of the fingers still down.
+TEST(ThreeFingerPinch, FiredHoldsUntilTheSurfaceEmptiesOrTheEngineIsDisabled) {
+    Scenario s;
+    s.frame(10.0, triangle(10));
+    s.frame(10.05, triangle(7));
+    const Contact resting = triangle(7)[0];
+    s.frame(10.4, {resting});
+    s.frame(10.6, {resting, {4, 25, 45}});
+    s.frame(10.7, {resting});  // a tap, but in the touch sequence of the pinch
+    s.frame(10.8, {});
+    s.tap(11.5, 11.6);
+    s.frame(12.0, triangle(10));
+    s.frame(12.05, triangle(7));
+
+    GestureConfig off;
+    off.enabled = false;
+    s.setConfig(off);
+    s.frame(12.1, triangle(7));
+    s.setConfig(GestureConfig{});
+    s.frame(12.15, triangle(7));  // the new base: against the old 10 mm this would fire
+    EXPECT_EQ(s.reports().size(), 3u);
+    s.frame(12.2, triangle(5));
+    EXPECT_THAT(s.reports(), ElementsAre("三指捏合 → 应用程序索引", "单指轻点 → 点按",
+                                         "三指捏合 → 应用程序索引", "三指捏合 → 应用程序索引"));
+}
+
 TEST(ThreeFingerPinch, NeverFiresOnASmallOrGrowingSpread) {
     Scenario s;
     s.frame(10.0, triangle(3.9));
@@ -100,6 +127,9 @@ TEST(ThreeFingerPinch, FourthFingerRestartsTheMeasurement) {
     auto four = triangle(6);
     four.push_back({9, 25, 45});
     s.frame(10.05, four);  // new base: the four-finger spread, 4.5 mm
+    four = triangle(5.6);
+    four.push_back({9, 25, 45});
+    s.frame(10.08, four);  // 4.2 mm: far below the three-finger base, not below the new one
     EXPECT_THAT(s.reports(), IsEmpty());
     four = triangle(3.9);
     four.push_back({9, 25, 45});
@@ -127,7 +157,8 @@ TEST(TwoFingerZoom, NativeBeginsPastTheThresholdThenStepsAndEnds) {
     EXPECT_THAT(s.reports(), ElementsAre("双指张开 → 放大"));
     EXPECT_TRUE(s.engine.shouldSuppressScroll());
     s.frame(10.15, pair(25.5));
-    s.frame(10.2, pair(25.5003));  // too small a step: dropped
+    // Steps too small to send are dropped, never saved up.
+    for (int i = 1; i <= 5; ++i) s.frame(10.15 + i * 0.01, pair(25.5 + i * 0.004));
     s.frame(10.25, {});
 
     const auto steps = magnifications(s);
@@ -185,6 +216,14 @@ TEST(TwoFingerZoom, KeyboardModeSendsOneStrokePerAccumulatedStep) {
     for (int i = 1; i <= 5; ++i) s.frame(t += 0.01, pair(44.5 - 2 * i));
     EXPECT_THAT(keys(s).back(), 27);
     EXPECT_THAT(s.reports(), ElementsAre("双指张开 → 放大"));
+
+    // A new pair starts with nothing saved up: 0.2 gives a stroke, whatever the old pair left.
+    s.frame(t += 0.01, pair(20, 5));
+    s.frame(t += 0.01, pair(24.5, 5));
+    const auto before = keys(s).size();
+    s.frame(t += 0.01, pair(27, 5));
+    EXPECT_EQ(keys(s).size(), before + 1);
+    EXPECT_EQ(keys(s).back(), 24);
 }
 
 TEST(TwoFingerZoom, AThirdFingerEndsItAndHoldsBackScrolling) {

@@ -63,6 +63,19 @@ TEST_F(MouseSettingsTest, NumbersOfEitherKindReadAndOtherTypesFallBack) {
     EXPECT_EQ(MouseSettings::doubleClickInterval(), 2.0);
     EXPECT_TRUE(MouseSettings::naturalScroll());
     EXPECT_FALSE(MouseSettings::pageSwipe());
+
+    // Another tool may store a real that is not finite; it reads as absent.
+    for (const double odd : {std::nan(""), std::numeric_limits<double>::infinity(),
+                             -std::numeric_limits<double>::infinity()}) {
+        store->preset("com.apple.mouse.scaling", odd, kGlobal);
+        store->preset("com.apple.scrollwheel.scaling", odd, kGlobal);
+        store->preset("com.apple.mouse.doubleClickThreshold", odd, kGlobal);
+        store->preset("MouseOneFingerDoubleTapGesture", odd, kMouse);
+        EXPECT_EQ(MouseSettings::trackingSpeed(), 1.0) << odd;
+        EXPECT_EQ(MouseSettings::scrollSpeed(), 0.3125) << odd;
+        EXPECT_EQ(MouseSettings::doubleClickInterval(), 0.5) << odd;
+        EXPECT_TRUE(MouseSettings::smartZoom()) << odd;
+    }
 }
 
 TEST_F(MouseSettingsTest, GestureSwitchesAreOnForAnyNonZeroNumber) {

@@ -1,12 +1,20 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <sstream>
+
+#include "platform/sim/VirtualClock.h"
+#include "tools/replay/EventLog.h"
 #include "tools/replay/TouchScript.h"
 
 namespace tavix::replay {
 namespace {
 
 using ::testing::HasSubstr;
+using namespace std::string_view_literals;
 
 TEST(TouchScript, ReadsEveryKindOfLine) {
     EXPECT_TRUE(std::holds_alternative<std::monostate>(parseLine("").line));
@@ -58,7 +66,7 @@ TEST(TouchScript, ConfigReplacesOnlyTheNamedFields) {
 
 // Every kind of malformed line is refused with a message that says what is wrong.
 TEST(TouchScript, RefusesMalformedLinesWithAReason) {
-    const std::pair<const char*, const char*> cases[] = {
+    const std::pair<std::string_view, const char*> cases[] = {
         {"{\"t\": 1, \"frame\": ", "not JSON"},
         {"[1, 2]", "JSON object"},
         {R"({"t": 1})", "needs one of"},
@@ -85,12 +93,74 @@ TEST(TouchScript, RefusesMalformedLinesWithAReason) {
         {R"({"device": {"family": 112}})", "missing \"handle\""},
         {R"({"device": {"handle": 1, "widthMM": -5}})", "must not be negative"},
         {R"({"device": {"handle": 1}, "t": 1})", "unknown member \"t\""},
+        {R"({"t": 1000000000.000001, "rescan": true})", "must not exceed 1e9"},
+        {R"({"t": 1e41, "rescan": true})", "must not exceed 1e9"},
+        // The JSON reader would stop at the NUL and accept the line.
+        {"{\"t\": 1, \"rescan\": true}\0 garbage"sv, "a NUL byte at column 25"},
+        {"# a comment\0"sv, "a NUL byte"},
     };
     for (const auto& [text, reason] : cases) {
         const auto parsed = parseLine(text);
         EXPECT_TRUE(std::holds_alternative<std::monostate>(parsed.line)) << text;
         EXPECT_THAT(parsed.error, HasSubstr(reason)) << text;
     }
+    EXPECT_EQ(parseLine(R"({"t": 1e9, "rescan": true})").error, "");
+}
+
+// What a message echoes of a line cannot drive the terminal and stays short, however long the
+// token; every escape is unambiguous.
+TEST(TouchScript, MessagesEchoScriptTextEscapedAndShort) {
+    const std::pair<std::string, std::string> cases[] = {
+        {R"({"t": 1, "input": "\u001b]0;owned\u0007\u009b2J"})",
+         R"(unknown input "\u001b]0;owned\u0007\u009b2J")"},
+        {R"({"t": 1, "config": {"a\"b\\n\nc": 1}})", R"(unknown config field "a\"b\\n\nc")"},
+        {R"({"t": 1, "rescan": true, "\u202e\u0000": 1})", R"(unknown member "\u202e\u0000")"},
+        {R"({"t": 1, "config": {"zoomMode": "€)" + std::string(100, 'x') + "\"}}",
+         "unknown zoomMode \"€" + std::string(39, 'x') + "\"… (103 bytes in all)"},
+        {"{\"t\": 1, \"input\": nul\xff}", R"(last read: '"input": nul\xff')"},
+        {R"({"t": 1, "input": ")" + std::string(1'000'000, 'a'), "aaaa… (1000104 bytes in all))"},
+    };
+    for (const auto& [text, message] : cases) {
+        const std::string error = parseLine(text).error;
+        EXPECT_THAT(error, HasSubstr(message)) << error;
+        EXPECT_LT(error.size(), 300u);
+    }
+}
+
+// Times up to the bound keep their microseconds in the log and in the wall clock; the log never
+// shows stack bytes or a number JSON does not have, whatever it is given.
+TEST(EventLog, WritesTimesToTheMicrosecondAndOnlyJsonNumbers) {
+    std::ostringstream out;
+    EventLog log(out);
+    for (const double t : {0.0, 1.1, 1.2345674, kMaxTime - 1e-6, kMaxTime, 1e41, 1e303}) {
+        log.mouseIDsChanged(t, true);
+    }
+    platform::Event event;
+    event.setType(platform::EventType::gesture);
+    event.setDoubleValue(platform::EventField::gestureZoomValue, INFINITY);
+    log.posted(2, platform::EventTapLocation::session, event);
+    event.setType(platform::EventType::leftMouseDown);
+    event.setLocation({NAN, -1e308});
+    log.posted(2, platform::EventTapLocation::hid, event);
+    ASSERT_EQ(log.flush(), 0);
+
+    std::vector<std::string> times;
+    std::istringstream lines(out.str());
+    for (std::string line; std::getline(lines, line);) {
+        const auto object = nlohmann::json::parse(line, nullptr, false);
+        ASSERT_TRUE(object.is_object()) << line;
+        times.push_back(line.substr(5, line.find(',') - 5));
+    }
+    EXPECT_EQ(times, (std::vector<std::string>{"0.0", "1.1", "1.234567", "999999999.999999",
+                                               "1000000000.0", "1e+41", "1e+303", "2.0", "2.0"}));
+    EXPECT_THAT(out.str(), HasSubstr(R"("magnification":null)"));
+    EXPECT_THAT(out.str(), HasSubstr(R"("x":null,"y":-1e+308)"));
+
+    const auto epoch = platform::WallTime{platform::VirtualClock::kEpoch};
+    EXPECT_EQ(platform::VirtualClock(kMaxTime - 1e-6).wallNow() - epoch,
+              std::chrono::microseconds(999'999'999'999'999));
+    // Far beyond, the wall clock holds still rather than wrapping into the past.
+    EXPECT_GT(platform::VirtualClock(1e300).wallNow(), epoch);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "Tavix/gestures/GestureEngine.h"
 #include "Tavix/touch/MultitouchManager.h"
 #include "platform/multitouch/MultitouchFramework.h"
 #include "tests/touch/SimDevices.h"
@@ -118,6 +119,40 @@ TEST_F(ManagerUnderFrames, RescansAndPollsWhileFramesFlow) {
     const int before = frames.load();
     EXPECT_TRUE(eventually([&] { return frames.load() > before; }));
     EXPECT_EQ(control.liveListCount(), 1);
+}
+
+// Playback delivers the first mouse's frames while this thread delivers the second's through the
+// control interface: the engine behind the handler still gets one frame at a time.
+TEST(FramesFromTwoThreads, ReachTheEngineOneAtATime) {
+    auto control = freshControl(TAVIX_TEST_FRAMEWORK);
+    declare(control, simDevice(1, 112, 7));
+    declare(control, simDevice(2, 113, 8));
+    MultitouchManager manager{TAVIX_TEST_FRAMEWORK};
+    GestureEngine engine;
+    std::atomic<int> inside{0};
+    std::atomic<int> overlaps{0};
+    std::atomic<int> played{0};
+    std::atomic<int> sent{0};
+    manager.onFrame = [&](const MTDeviceInfo& device, std::span<const Touch> touches) {
+        if (++inside > 1) ++overlaps;
+        engine.process(touches);
+        std::this_thread::sleep_for(20us);
+        ++(device.deviceID == 7 ? played : sent);
+        --inside;
+    };
+    manager.rescan();
+    playLoop(control);
+
+    const MTSimContact pair[] = {simContact(5, 0.3f, 0.5f), simContact(6, 0.6f, 0.5f)};
+    int delivered = 0;
+    EXPECT_TRUE(eventually([&] {
+        for (int i = 0; i < 10; ++i) delivered += control.deliverFrame(2, pair, delivered % 3, 0);
+        return played.load() >= 100;
+    }));
+    control.playStop();
+    manager.stopAll();
+    EXPECT_EQ(overlaps.load(), 0);
+    EXPECT_EQ(sent.load(), delivered);
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
+#include "platform/multitouch/FrameCounter.h"
 #include "platform/multitouch/MultitouchFramework.h"
 #include "tests/touch/SimDevices.h"
 
@@ -156,6 +158,17 @@ TEST_F(MultitouchFramework, FramesReachTheCallbacksOfStartedHandlesOnly) {
     EXPECT_EQ(received[2].device, handle);
     EXPECT_GT(received[2].frame, first.frame);
     MTArrayRelease(list);
+}
+
+// Looping playback may run past 2^31 frames: the count goes on, the callback's number wraps.
+TEST(FrameCounter, CountsPastTheCallbacksThirtyTwoBits) {
+    platform::mt::FrameCounter counter(INT32_MAX - 1);
+    EXPECT_EQ(counter.next(), INT32_MAX);
+    EXPECT_EQ(counter.next(), INT32_MIN);
+    EXPECT_EQ(counter.delivered(), int64_t{INT32_MAX} + 1);
+    platform::mt::FrameCounter later(UINT32_MAX);
+    EXPECT_EQ(later.next(), 0);
+    EXPECT_EQ(later.delivered(), int64_t{1} << 32);
 }
 
 }  // namespace

@@ -169,15 +169,29 @@ TEST_F(MultitouchManagerTest, AFailedEnumerationStopsEverythingButKeepsTheList) 
     EXPECT_EQ(control.liveListCount(), 0);
 }
 
-TEST_F(MultitouchManagerTest, AFrameAfterStopAllIsDropped) {
+int32_t ignoreFrame(MTDeviceRef, MTContact*, int32_t, double, int32_t) {
+    return 0;
+}
+
+TEST_F(MultitouchManagerTest, StopAllStopsAndUnregistersEveryMouse) {
     declare(control, simDevice(1, kMouse, 7));
+    declare(control, simDevice(2, kMouse, 8));
     auto manager = make();
-    void* handle = manager->rescan().at(0).ref;
+    const auto devices = manager->rescan();
     manager->stopAll();
     EXPECT_EQ(deliver(1), 0);
+    EXPECT_EQ(deliver(2), 0);
+    // Each undone on its own: given a callback the first stays stopped, started again the
+    // second has no callback.
+    MTRegisterContactFrameCallback(devices.at(0).ref, ignoreFrame);
+    MTDeviceStart(devices.at(1).ref, 0);
+    EXPECT_EQ(deliver(1), 0);
+    EXPECT_EQ(deliver(2), 0);
+    MTDeviceStop(devices.at(1).ref);
+
     // Even a frame that slipped through finds no started device.
     MTTouch record{};
-    mtCallback(handle, &record, 1, 0, 0);
+    mtCallback(devices.at(0).ref, &record, 1, 0, 0);
     mtCallback(nullptr, &record, 1, 0, 0);
     EXPECT_THAT(frames, IsEmpty());
 }

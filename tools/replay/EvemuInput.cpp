@@ -3,6 +3,7 @@
 #include <linux/input-event-codes.h>
 
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 
 #include "platform/linux/input/MultitouchDecoder.h"
@@ -29,24 +30,38 @@ std::size_t lineOf(std::istream& in, std::string_view prefix) {
 
 }  // namespace
 
-std::optional<std::string> evemuScript(std::istream& in, EvemuProblem& problem) {
-    std::string whole{std::istreambuf_iterator<char>(in), {}};
+std::optional<std::string> evemuScript(LineReader& in, EvemuProblem& problem) {
+    std::string whole;
+    while (const auto line = in.next()) {
+        whole += *line;
+        whole += '\n';
+    }
+    if (in.error() != 0) {
+        problem = {0, "cannot read " + in.name() + ": " + std::strerror(in.error())};
+        return std::nullopt;
+    }
     std::istringstream source(whole);
     auto recording = parseEvemu(source, problem);
-    if (!recording) return std::nullopt;
+    if (!recording) {
+        problem.what = "line " + std::to_string(problem.line) + ": " + problem.what;
+        return std::nullopt;
+    }
 
     const auto model = magicMouseModel(recording->vendor, recording->product);
     if (!model) {
         char ids[64];
         std::snprintf(ids, sizeof ids, "not a Magic Mouse (vendor %04x, product %04x)",
                       recording->vendor, recording->product);
-        problem = {lineOf(source, "I:"), ids};
+        const std::size_t line = lineOf(source, "I:");
+        problem = {line, "line " + std::to_string(line) + ": " + ids};
         return std::nullopt;
     }
     const AxisRange x = recording->axis(ABS_MT_POSITION_X);
     const AxisRange y = recording->axis(ABS_MT_POSITION_Y);
     if (!x.valid() || !y.valid()) {
-        problem = {lineOf(source, "A:"), "no usable ABS_MT_POSITION_X and _Y axes (A: 35, A: 36)"};
+        const std::size_t line = lineOf(source, "A:");
+        problem = {line, "line " + std::to_string(line) +
+                             ": no usable ABS_MT_POSITION_X and _Y axes (A: 35, A: 36)"};
         return std::nullopt;
     }
 

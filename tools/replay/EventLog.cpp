@@ -1,5 +1,6 @@
 #include "tools/replay/EventLog.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -9,9 +10,14 @@ namespace {
 
 using platform::EventField;
 
-// The shortest text that reads back as the same double.
+// The shortest text that reads back as the same double; JSON has no infinity or NaN, so those
+// are null.
 void appendNumber(std::string& out, double value) {
-    char buffer[32];
+    if (!std::isfinite(value)) {
+        out += "null";
+        return;
+    }
+    char buffer[32];  // the longest shortest form, "-2.2250738585072014e-308", has 24
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, result.ptr);
 }
@@ -22,12 +28,23 @@ void appendInteger(std::string& out, int64_t value) {
     out.append(buffer, result.ptr);
 }
 
-// Seconds rounded to the microsecond, with at least one decimal: 1.0, 1.1, 1.234567.
+// Seconds rounded to the microsecond, with at least one decimal: 1.0, 1.1, 1.234567. A time whose
+// microsecond count would leave 64 bits (a script cannot reach one) is written as it is.
 void appendTime(std::string& out, double t) {
-    char buffer[48];
-    int n = std::snprintf(buffer, sizeof buffer, "%.6f", std::round(t * 1e6) / 1e6);
-    while (n > 0 && buffer[n - 1] == '0' && buffer[n - 2] != '.') --n;
-    out.append(buffer, static_cast<std::size_t>(n));
+    if (!(std::fabs(t) < 9e12)) {
+        appendNumber(out, t);
+        return;
+    }
+    const int64_t micros = std::llround(std::fabs(t) * 1e6);
+    if (t < 0 && micros != 0) out += '-';
+    appendInteger(out, micros / 1'000'000);
+    out += '.';
+    char fraction[6];
+    int64_t rest = micros % 1'000'000;
+    for (int i = 5; i >= 0; --i, rest /= 10) fraction[i] = static_cast<char>('0' + rest % 10);
+    std::size_t digits = 6;
+    while (digits > 1 && fraction[digits - 1] == '0') --digits;
+    out.append(fraction, digits);
 }
 
 void appendString(std::string& out, std::string_view text) {
@@ -75,7 +92,23 @@ void EventLog::begin(double t) {
 
 void EventLog::end() {
     line_ += "}\n";
+    if (error_ != 0) return;
+    errno = 0;
     out_ << line_;
+    noteFailure();
+}
+
+int EventLog::flush() {
+    if (error_ != 0) return error_;
+    errno = 0;
+    out_.flush();
+    noteFailure();
+    return error_;
+}
+
+// The stream's failed write is the last call that set errno; the first failure is the one told.
+void EventLog::noteFailure() {
+    if (!out_) error_ = errno != 0 ? errno : EIO;
 }
 
 void EventLog::posted(double t, platform::EventTapLocation location, const platform::Event& event) {

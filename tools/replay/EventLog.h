@@ -29,12 +29,19 @@ class EventLog {
     void rescan(double t, const std::vector<RescanEntry>& devices);
     void mouseIDsChanged(double t, bool changed);
 
+    // The errno of the first write that failed (lines after it are dropped), 0 while none has.
+    int error() const { return error_; }
+    // Writes out what is buffered; the error, if any.
+    int flush();
+
   private:
     void begin(double t);
     void end();
+    void noteFailure();
 
     std::ostream& out_;
     std::string line_;
+    int error_ = 0;
 };
 
 }  // namespace tavix::replay

@@ -1,6 +1,8 @@
 #include "tools/replay/Replay.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
 
 #include "Tavix/events/Actions.h"
 #include "Tavix/events/EventMarker.h"
@@ -18,6 +20,12 @@ platform::MouseButton buttonOf(EventType type) {
     if (type == EventType::rightMouseDown) return platform::MouseButton::right;
     if (type == EventType::otherMouseDown) return platform::MouseButton::center;
     return platform::MouseButton::left;
+}
+
+// The shortest text that reads back as `value`: 1e-07, not 0.000000.
+std::string shortest(double value) {
+    char buffer[32];
+    return {buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr};
 }
 
 }  // namespace
@@ -60,23 +68,39 @@ double Replay::now() const {
     return services_.clock->uptime();
 }
 
-int Replay::play(std::istream& script, std::ostream& errors) {
-    std::string text;
-    for (std::size_t number = 1; std::getline(script, text); ++number) {
-        auto [parsed, problem] = parseLine(text);
-        if (problem.empty()) {
-            if (const auto* device = std::get_if<line::Device>(&parsed)) {
-                problem = apply(*device);
-            } else if (const auto* timed = std::get_if<line::Timed>(&parsed)) {
-                problem = apply(*timed);
-            }
-        }
-        if (!problem.empty()) {
-            errors << "tavix-replay: line " << number << ": " << problem << '\n';
-            return 2;
-        }
+int Replay::play(LineReader& script, std::ostream& errors) {
+    std::size_t number = 0;
+    std::string problem;
+    while (problem.empty() && log_.error() == 0) {
+        const auto text = script.next();
+        if (!text) break;
+        ++number;
+        problem = apply(*text);
+    }
+    // Each failure gives one message; a log that failed first explains everything after it.
+    if (const int error = log_.flush(); error != 0) {
+        errors << "tavix-replay: cannot write the event log: " << std::strerror(error) << '\n';
+        return 1;
+    }
+    if (!problem.empty()) {
+        errors << "tavix-replay: line " << number << ": " << problem << '\n';
+        return 2;
+    }
+    if (const int error = script.error(); error != 0) {
+        errors << "tavix-replay: cannot read " << script.name();
+        if (number > 0) errors << " after line " << number;
+        errors << ": " << std::strerror(error) << '\n';
+        return 2;
     }
     return 0;
+}
+
+std::string Replay::apply(std::string_view text) {
+    const auto [parsed, problem] = parseLine(text);
+    if (!problem.empty()) return problem;
+    if (const auto* device = std::get_if<line::Device>(&parsed)) return apply(*device);
+    if (const auto* timed = std::get_if<line::Timed>(&parsed)) return apply(*timed);
+    return {};
 }
 
 std::string Replay::apply(const line::Device& device) {
@@ -100,8 +124,7 @@ std::string Replay::apply(const line::Device& device) {
 
 std::string Replay::apply(const line::Timed& timed) {
     if (lastTime_ && timed.t < *lastTime_) {
-        return "time goes backwards (" + std::to_string(timed.t) + " after " +
-               std::to_string(*lastTime_) + ")";
+        return "time goes backwards (" + shortest(timed.t) + " after " + shortest(*lastTime_) + ")";
     }
     const bool first = !lastTime_;
     lastTime_ = timed.t;

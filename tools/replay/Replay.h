@@ -1,15 +1,16 @@
 #pragma once
 
 #include <filesystem>
-#include <istream>
 #include <ostream>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/multitouch/SimControlLoader.h"
 #include "platform/sim/SimulatedPlatform.h"
 #include "tools/replay/EventLog.h"
+#include "tools/replay/LineReader.h"
 #include "tools/replay/TouchScript.h"
 
 namespace tavix {
@@ -26,11 +27,14 @@ class Replay {
     Replay(std::ostream& log, const std::filesystem::path& framework);
     ~Replay();
 
-    // 0 when the script played to its end; 2 after one message on `errors` naming the line.
-    int play(std::istream& script, std::ostream& errors);
+    // Plays every line, stopping at the first problem with one message on `errors`. The exit
+    // status of the tool: 0 when the script played to its end, 1 when the log could not be
+    // written, 2 when the script could not be read or a line is malformed (the message names it).
+    int play(LineReader& script, std::ostream& errors);
 
   private:
     // The problem in words, or empty when the line was applied.
+    std::string apply(std::string_view text);
     std::string apply(const line::Device& device);
     std::string apply(const line::Timed& timed);
     std::string run(const line::Action& action);

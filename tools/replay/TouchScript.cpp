@@ -6,6 +6,8 @@
 #include <cmath>
 #include <limits>
 
+#include "tools/replay/Quote.h"
+
 namespace tavix::replay {
 namespace {
 
@@ -87,7 +89,7 @@ void onlyMembers(const json& object, std::initializer_list<const char*> allowed,
     for (const auto& [key, value] : object.items()) {
         bool known = false;
         for (const char* name : allowed) known = known || key == name;
-        if (!known) fail("unknown member \"" + key + "\"" + where);
+        if (!known) fail("unknown member " + quote(key) + where);
     }
 }
 
@@ -142,7 +144,7 @@ line::Input input(const json& value, const json& object) {
         const bool marker = object.contains("marker") && boolean(object["marker"], "\"marker\"");
         return {name, type, marker};
     }
-    fail("unknown input \"" + name + "\"");
+    fail("unknown input " + quote(name));
 }
 
 struct BoolField {
@@ -176,15 +178,15 @@ line::Config config(const json& c) {
     for (const auto& item : c.items()) {
         const std::string& key = item.key();
         const json& value = item.value();
-        const std::string what = "config \"" + key + "\"";
+        const std::string what = "config " + quote(key);
         line::Config::Field field{key, false};
         if (key == "pinch3Action") {
             const auto action = PinchAction::fromRawValue(string(value, what));
-            if (!action) fail("unknown pinch3Action \"" + value.get<std::string>() + "\"");
+            if (!action) fail("unknown pinch3Action " + quote(value.get_ref<const std::string&>()));
             field.value = *action;
         } else if (key == "zoomMode") {
             const auto mode = ZoomMode::fromRawValue(string(value, what));
-            if (!mode) fail("unknown zoomMode \"" + value.get<std::string>() + "\"");
+            if (!mode) fail("unknown zoomMode " + quote(value.get_ref<const std::string&>()));
             field.value = *mode;
         } else if (std::any_of(std::begin(kBoolFields), std::end(kBoolFields),
                                [&](const BoolField& f) { return f.name == key; })) {
@@ -193,7 +195,7 @@ line::Config config(const json& c) {
                                [&](const DoubleField& f) { return f.name == key; })) {
             field.value = number(value, what);
         } else {
-            fail("unknown config field \"" + key + "\"");
+            fail("unknown config field " + quote(key));
         }
         out.fields.push_back(std::move(field));
     }
@@ -258,14 +260,22 @@ std::string_view inputName(platform::EventType type) {
 }
 
 Parsed parseLine(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos || text[first] == '#') return {};
     try {
+        // The JSON reader would stop at a NUL and take the line for whole.
+        if (const auto nul = text.find('\0'); nul != std::string_view::npos) {
+            fail("a NUL byte at column " + std::to_string(nul + 1));
+        }
+        const auto first = text.find_first_not_of(" \t\r");
+        if (first == std::string_view::npos || text[first] == '#') return {};
         json object;
         try {
             object = json::parse(text);
         } catch (const json::parse_error& e) {
-            fail(std::string("not JSON (") + e.what() + ")");
+            // Past the exception's id the reason, which quotes what was last read.
+            const std::string_view reason = e.what();
+            const auto column = reason.find("column ");
+            fail("not JSON (" + printable(reason.substr(column == reason.npos ? 0 : column), 160) +
+                 ")");
         }
         if (!object.is_object()) fail("a line must be a JSON object");
         if (object.contains("device")) {
@@ -275,11 +285,12 @@ Parsed parseLine(std::string_view text) {
         if (!object.contains("t")) fail("a line is a device declaration or carries \"t\"");
         const double t = number(object["t"], "\"t\"");
         if (t < 0) fail("\"t\" must not be negative");
+        if (t > kMaxTime) fail("\"t\" must not exceed 1e9 seconds");
         return {line::Timed{t, action(object)}, {}};
     } catch (const Problem& problem) {
         return {{}, problem.what};
     } catch (const json::exception& e) {
-        return {{}, e.what()};
+        return {{}, printable(e.what(), 160)};
     }
 }
 

@@ -81,6 +81,11 @@ struct Timed {
 
 using ScriptLine = std::variant<std::monostate, line::Device, line::Timed>;
 
+// The largest "t" a script may use, in seconds of uptime (about 31 years). Up to it a double
+// keeps every microsecond the log shows, and the wall clock (a fixed epoch plus "t") stays far
+// inside its 64-bit microsecond count.
+inline constexpr double kMaxTime = 1e9;
+
 // A blank or comment line gives monostate. A line that is not what a script allows gives the
 // problem, in words, as the error.
 struct Parsed {

@@ -1,51 +1,72 @@
-#include <fstream>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
 #include <iostream>
-#include <iterator>
-#include <sstream>
+#include <optional>
+#include <string_view>
 
 #include "Tavix/touch/MultitouchManager.h"
 #include "tools/replay/EvemuInput.h"
+#include "tools/replay/Quote.h"
 #include "tools/replay/Replay.h"
 
-// tavix-replay [SCRIPT]: plays a touch script (standard input when none is named) and prints the
-// event log on standard output.
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: tavix-replay [SCRIPT]\n"
+    "Plays a touch script (standard input when no SCRIPT is named) and prints what the system\n"
+    "did as an event log on standard output.\n"
+    "A script is one JSON object per line; \"t\" is the uptime in seconds, from 0 to 1e9\n"
+    "(about 31 years), never decreasing.\n"
+    "Exit status: 0 the script played to its end; 1 the log could not be written;\n"
+    "2 bad usage, a script that cannot be read, or a malformed line (the message names it).\n";
+
+}  // namespace
+
+// tavix-replay [SCRIPT]: plays a touch script and prints the event log on standard output.
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
+    const std::string_view argument = argc == 2 ? argv[1] : "";
+    if (argument == "--help" || argument == "-h") {
+        std::cout << kUsage << std::flush;
+        return std::cout ? 0 : 1;
+    }
     if (argc > 2) {
-        std::cerr << "usage: tavix-replay [SCRIPT]\n";
+        std::cerr << kUsage;
         return 2;
     }
-    std::ifstream file;
+    // Checked first: a file opened later would take the free descriptor and receive the log.
+    if (fcntl(STDOUT_FILENO, F_GETFL) == -1) {
+        std::cerr << "tavix-replay: cannot write the event log: standard output is closed\n";
+        return 1;
+    }
+    int fd = STDIN_FILENO;
+    std::string name = "standard input";
     if (argc == 2) {
-        file.open(argv[1]);
-        if (!file) {
-            std::cerr << "tavix-replay: cannot open " << argv[1] << '\n';
+        name = tavix::replay::quote(argument, PATH_MAX);
+        fd = open(argv[1], O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            std::cerr << "tavix-replay: cannot open " << name << ": " << std::strerror(errno)
+                      << '\n';
             return 2;
         }
     }
-    std::istream& input = argc == 2 ? file : std::cin;
+    tavix::replay::LineReader script(fd, name);
     // An evemu recording ("# EVEMU" first line) plays as the touch script it stands for.
-    std::istringstream buffered;
-    const bool buffer = input.peek() == '#';
-    if (buffer) {
-        std::string text{std::istreambuf_iterator<char>(input), {}};
-        if (tavix::platform::input::isEvemuHeader(text)) {
-            std::istringstream recording(text);
-            tavix::platform::input::EvemuProblem problem;
-            auto script = tavix::replay::evemuScript(recording, problem);
-            if (!script) {
-                std::cerr << "tavix-replay: line " << problem.line << ": " << problem.what << '\n';
-                return 2;
-            }
-            text = std::move(*script);
+    std::optional<tavix::replay::LineReader> evemu;
+    if (const auto first = script.peek(); first && tavix::platform::input::isEvemuHeader(*first)) {
+        tavix::platform::input::EvemuProblem problem;
+        auto converted = tavix::replay::evemuScript(script, problem);
+        if (!converted) {
+            std::cerr << "tavix-replay: " << problem.what << '\n';
+            return 2;
         }
-        buffered.str(std::move(text));
+        evemu.emplace(std::move(*converted));
     }
-    int status = 0;
-    {
-        tavix::replay::Replay replay(std::cout, tavix::MultitouchManager::frameworkPath());
-        status = replay.play(buffer ? buffered : input, std::cerr);
-    }
-    std::cout.flush();
-    return status;
+    // The replay ends (the devices stop) before the process does.
+    tavix::replay::Replay replay(std::cout, tavix::MultitouchManager::frameworkPath());
+    return replay.play(evemu ? *evemu : script, std::cerr);
 }

@@ -1,16 +1,16 @@
 #include "platform/preferences/linux/PlistPreferenceStore.h"
 
-#include <fcntl.h>
 #include <plist/plist.h>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
-#include <limits>
 #include <memory>
+#include <string_view>
 #include <vector>
+
+#include "platform/preferences/linux/PlistLimits.h"
+#include "platform/preferences/linux/XmlText.h"
 
 namespace tavix::platform {
 namespace {
@@ -26,65 +26,15 @@ struct XmlFree {
     void operator()(char* xml) const { plist_to_xml_free(xml); }
 };
 
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    // Closing can report a failed write-back, so writers close explicitly.
-    bool close() { return ::close(std::exchange(fd_, -1)) == 0; }
-
-  private:
-    int fd_;
-};
-
-// Far beyond any real preference file; larger ones are not taken into memory.
-constexpr off_t kMaxFileSize = 16 * 1024 * 1024;
-
-struct LoadedDomain {
-    enum class State { missing, parsed, unparsable, unreadable };
-    State state;
-    PlistPtr root;  // a dictionary when parsed
-};
-
-LoadedDomain load(const fs::path& file) {
-    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid()) {
-        return {errno == ENOENT ? LoadedDomain::State::missing : LoadedDomain::State::unreadable,
-                nullptr};
-    }
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) {
-        return {LoadedDomain::State::unreadable, nullptr};
-    }
-    std::vector<char> bytes;
-    char chunk[8192];
-    for (;;) {
-        const ssize_t got = ::read(fd.get(), chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return {LoadedDomain::State::unreadable, nullptr};
-        if (got == 0) break;
-        bytes.insert(bytes.end(), chunk, chunk + got);
-        if (bytes.size() > static_cast<std::size_t>(kMaxFileSize)) {
-            return {LoadedDomain::State::unreadable, nullptr};
-        }
-    }
+// Nothing unless the bytes are a dictionary within PlistLimits. Binary property lists (copied
+// from elsewhere) are read too; writes are XML.
+PlistPtr parse(const std::string& bytes) {
+    if (bytes.empty() || !withinPlistLimits(bytes)) return nullptr;
     plist_t root = nullptr;
-    if (!bytes.empty()) {
-        // Binary property lists (copied from elsewhere) are read too; writes are XML.
-        plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
-    }
+    plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
     PlistPtr owned(root);
-    if (!owned || plist_get_node_type(owned.get()) != PLIST_DICT) {
-        return {LoadedDomain::State::unparsable, nullptr};
-    }
-    return {LoadedDomain::State::parsed, std::move(owned)};
+    if (!owned || plist_get_node_type(owned.get()) != PLIST_DICT) return nullptr;
+    return owned;
 }
 
 std::optional<PreferenceValue> decode(plist_t node) {
@@ -138,44 +88,6 @@ plist_t encode(const PreferenceValue& value) {
     return std::visit(Encoder{}, value);
 }
 
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-// Either the old file or the complete new one is in place at every moment, even across a crash.
-bool replaceAtomically(const fs::path& file, const char* data, std::size_t size,
-                       const PlistPreferenceStore::BeforeReplace& beforeReplace) {
-    const fs::path directory = file.parent_path();
-    std::error_code error;
-    fs::create_directories(directory, error);
-    if (error) return false;
-
-    std::string pattern = (directory / ("." + file.filename().string() + ".XXXXXX")).string();
-    FileDescriptor fd(::mkostemp(pattern.data(), O_CLOEXEC));
-    if (!fd.valid()) return false;
-    const fs::path temporary = pattern;
-    if (!writeAll(fd.get(), data, size) || ::fsync(fd.get()) != 0 || !fd.close()) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    if (beforeReplace) beforeReplace(temporary);
-    if (::rename(temporary.c_str(), file.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    // Make the rename itself durable; failing here loses nothing already written.
-    FileDescriptor directoryFd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (directoryFd.valid()) ::fsync(directoryFd.get());
-    return true;
-}
-
 std::optional<fs::path> homeDirectory() {
     if (const char* home = std::getenv("HOME"); home && *home) return fs::path(home);
     long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
@@ -222,22 +134,31 @@ std::optional<PreferenceValue> PlistPreferenceStore::copyValue(
     const std::string& key, const PreferenceDomain& domain) const {
     std::lock_guard guard(mutex_);
     if (const auto pending = pending_.find(domain); pending != pending_.end()) {
-        if (const auto found = pending->second.find(key); found != pending->second.end()) {
+        const auto& values = pending->second.values;
+        if (const auto found = values.find(key); found != values.end()) {
             return found->second;
         }
     }
     const auto file = fileFor(domain);
     if (!file) return std::nullopt;
-    const LoadedDomain loaded = load(*file);
-    if (loaded.state != LoadedDomain::State::parsed) return std::nullopt;
-    return decode(plist_dict_get_item(loaded.root.get(), key.c_str()));
+    const DomainFile::Contents contents = DomainFile(*file).read();
+    if (contents.state != DomainFile::Contents::State::read) return std::nullopt;
+    const PlistPtr root = parse(contents.bytes);
+    if (!root) return std::nullopt;
+    return decode(plist_dict_get_item(root.get(), key.c_str()));
 }
 
 void PlistPreferenceStore::setValue(const std::string& key, const PreferenceValue& value,
                                     const PreferenceDomain& domain) {
     if (!fileFor(domain)) return;
+    const auto* string = std::get_if<std::string>(&value);
     std::lock_guard guard(mutex_);
-    pending_[domain].insert_or_assign(key, value);
+    Pending& pending = pending_[domain];
+    if (!fitsXmlText(key) || (string && !fitsXmlText(*string))) {
+        pending.refused = true;
+        return;
+    }
+    pending.values.insert_or_assign(key, value);
 }
 
 bool PlistPreferenceStore::synchronize(const PreferenceDomain& domain) {
@@ -246,38 +167,44 @@ bool PlistPreferenceStore::synchronize(const PreferenceDomain& domain) {
     std::lock_guard guard(mutex_);
     const auto pending = pending_.find(domain);
     if (pending == pending_.end()) return true;
+    if (pending->second.values.empty()) {
+        pending_.erase(pending);
+        return false;  // only refused values: nothing to write
+    }
 
-    LoadedDomain loaded = load(*file);
-    switch (loaded.state) {
-        case LoadedDomain::State::parsed:
+    const DomainFile domainFile(*file);
+    const auto lock = domainFile.lock();
+    if (!lock) return false;
+    const DomainFile::Contents contents = domainFile.read();
+    PlistPtr root;
+    switch (contents.state) {
+        case DomainFile::Contents::State::read:
+            root = parse(contents.bytes);
+            // The copy kept is of the very bytes judged unparsable.
+            if (!root && !domainFile.keepAside(contents.bytes)) return false;
             break;
-        case LoadedDomain::State::missing:
-            loaded.root.reset(plist_new_dict());
+        case DomainFile::Contents::State::missing:
             break;
-        case LoadedDomain::State::unparsable: {
-            std::error_code error;
-            fs::path kept = *file;
-            kept += ".corrupt";
-            fs::copy_file(*file, kept, fs::copy_options::overwrite_existing, error);
-            if (error) return false;
-            loaded.root.reset(plist_new_dict());
-            break;
-        }
-        case LoadedDomain::State::unreadable:
+        case DomainFile::Contents::State::unreadable:
             return false;
     }
-    for (const auto& [key, value] : pending->second) {
-        plist_dict_set_item(loaded.root.get(), key.c_str(), encode(value));
+    if (!root) root.reset(plist_new_dict());
+    for (const auto& [key, value] : pending->second.values) {
+        plist_dict_set_item(root.get(), key.c_str(), encode(value));
     }
 
     char* xml = nullptr;
     uint32_t length = 0;
-    plist_to_xml(loaded.root.get(), &xml, &length);
+    plist_to_xml(root.get(), &xml, &length);
     const std::unique_ptr<char, XmlFree> ownedXml(xml);
     if (!ownedXml) return false;
-    if (!replaceAtomically(*file, ownedXml.get(), length, beforeReplace_)) return false;
+    // Strings other writers left in a binary file are written out raw: the document as a whole
+    // must be text every XML reader hands back unchanged.
+    const std::string_view document(ownedXml.get(), length);
+    if (!fitsXmlText(document) || !domainFile.replace(document, beforeReplace_)) return false;
+    const bool refused = pending->second.refused;
     pending_.erase(pending);
-    return true;
+    return !refused;
 }
 
 }  // namespace tavix::platform

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Rewrites the reference images of the interface tests, after a deliberate change of look.
+# Usage: tests/ui/update-references.sh [BUILD_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build=${1:-build}
+cmake --build "$build" --target tavix-tests-ui
+TAVIX_UPDATE_REFERENCES=1 "$build/tests/ui/tavix-tests-ui" --gtest_filter='*Reference*'
+git status --short tests/ui/references
