@@ -1,6 +1,5 @@
 #include "platform/linux/DevicePermissions.h"
 
-#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,7 +9,7 @@
 #include <thread>
 
 #include "platform/MainQueue.h"
-#include "platform/linux/input/MagicMouseNodes.h"
+#include "platform/linux/input/InputAccess.h"
 
 #if !defined(TAVIX_UDEV_RULE_INSTALLED) || !defined(TAVIX_UDEV_RULE_VENDOR) || \
     !defined(TAVIX_RULE_HELPER) || !defined(TAVIX_HELP_PAGE)
@@ -21,13 +20,6 @@ extern char** environ;
 
 namespace tavix::platform {
 namespace {
-
-bool canOpen(const std::filesystem::path& path, int flags) {
-    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return false;
-    ::close(fd);
-    return true;
-}
 
 // A file:// URL; bytes outside the unreserved set (and '/') are percent-encoded.
 std::string fileURL(const std::string& path) {
@@ -57,15 +49,10 @@ DevicePermissions::Locations DevicePermissions::configured() {
 DevicePermissions::DevicePermissions(Locations locations) : locations_(std::move(locations)) {}
 
 bool DevicePermissions::isTrusted() {
-    const auto nodes =
-        input::findMagicMouseNodes(locations_.sysClassInput, locations_.devInput);
-    return std::all_of(nodes.begin(), nodes.end(),
-                       [](const auto& node) { return canOpen(node.devnode, O_RDONLY); });
+    return input::canReadMagicMice(locations_.sysClassInput, locations_.devInput);
 }
 
-bool DevicePermissions::canPostEvents() {
-    return canOpen(locations_.uinput, O_WRONLY);
-}
+bool DevicePermissions::canPostEvents() { return input::canWriteUinput(locations_.uinput); }
 
 bool DevicePermissions::ruleInstalled() const {
     std::error_code error;

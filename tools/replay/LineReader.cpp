@@ -38,4 +38,11 @@ std::optional<std::string_view> LineReader::next() {
     return line;
 }
 
+std::optional<std::string_view> LineReader::peek() {
+    const auto line = next();
+    // The line still lies in the buffer, where next() left it.
+    if (line) start_ = static_cast<std::size_t>(line->data() - buffer_.data());
+    return line;
+}
+
 }  // namespace tavix::replay

@@ -19,6 +19,8 @@ class LineReader {
     // The next line without its newline, valid until the next call; nothing at the end, or once
     // a read has failed (a line cut by the failure is not given).
     std::optional<std::string_view> next();
+    // The next line, left to be given again by next().
+    std::optional<std::string_view> peek();
 
     // The errno of the read that failed; 0 while none has.
     int error() const { return error_; }

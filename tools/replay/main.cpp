@@ -5,9 +5,11 @@
 #include <climits>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <string_view>
 
 #include "Tavix/touch/MultitouchManager.h"
+#include "tools/replay/EvemuInput.h"
 #include "tools/replay/Quote.h"
 #include "tools/replay/Replay.h"
 
@@ -53,7 +55,18 @@ int main(int argc, char** argv) {
         }
     }
     tavix::replay::LineReader script(fd, name);
+    // An evemu recording ("# EVEMU" first line) plays as the touch script it stands for.
+    std::optional<tavix::replay::LineReader> evemu;
+    if (const auto first = script.peek(); first && tavix::platform::input::isEvemuHeader(*first)) {
+        tavix::platform::input::EvemuProblem problem;
+        auto converted = tavix::replay::evemuScript(script, problem);
+        if (!converted) {
+            std::cerr << "tavix-replay: " << problem.what << '\n';
+            return 2;
+        }
+        evemu.emplace(std::move(*converted));
+    }
     // The replay ends (the devices stop) before the process does.
     tavix::replay::Replay replay(std::cout, tavix::MultitouchManager::frameworkPath());
-    return replay.play(script, std::cerr);
+    return replay.play(evemu ? *evemu : script, std::cerr);
 }
