@@ -150,6 +150,26 @@ TEST_F(CloneFilterTest, AModeChangeMidPressLeavesNoButtonStuck) {
     }
 }
 
+TEST(FilteredClone, WrapsEveryCloneAMakerMakesAndNoneItCannot) {
+    auto settings = std::make_shared<CloneSettings>();
+    settings->setTransform({.invertWheel = true});
+    RecordingSink* made = nullptr;
+    const auto make = filteredClones(
+        [&](int device) -> std::unique_ptr<InputSink> {
+            if (device == 0) return nullptr;
+            auto sink = std::make_unique<RecordingSink>();
+            made = sink.get();
+            return sink;
+        },
+        settings);
+    EXPECT_EQ(make(0), nullptr);
+    const auto clone = make(1);
+    const InputEvent wheel = rel(REL_WHEEL_HI_RES, 30);
+    clone->writeFrame({&wheel, 1});
+    ASSERT_NE(made, nullptr);
+    EXPECT_THAT(made->frames, ElementsAre(Frame{rel(REL_WHEEL_HI_RES, -30)}));
+}
+
 TEST(FilteredClone, WritesTheFilteredFrameAndNothingForAnEmptyOne) {
     auto recording = std::make_unique<RecordingSink>();
     auto* frames = &recording->frames;

@@ -55,4 +55,16 @@ class FilteredClone final : public InputSink {
     CloneFilter filter_;
 };
 
+// Wraps a maker of clones (a function from a device to its InputSink, nothing when the device
+// cannot be made) so that every clone it makes filters through `settings`.
+template <class MakeClone>
+auto filteredClones(MakeClone makeClone, std::shared_ptr<const CloneSettings> settings) {
+    return [makeClone = std::move(makeClone),
+            settings = std::move(settings)](const auto& device) -> std::unique_ptr<InputSink> {
+        std::unique_ptr<InputSink> clone = makeClone(device);
+        if (!clone) return nullptr;
+        return std::make_unique<FilteredClone>(std::move(clone), settings);
+    };
+}
+
 }  // namespace tavix::platform::input
