@@ -41,8 +41,8 @@ class CloneFilterTest : public ::testing::Test {
 };
 
 TEST_F(CloneFilterTest, TheDefaultsChangeNothing) {
-    const Frame frame{rel(REL_X, 3), rel(REL_Y, -2), rel(REL_WHEEL, 1),
-                      rel(REL_WHEEL_HI_RES, 120), key(BTN_RIGHT, 1)};
+    const Frame frame{rel(REL_X, 3), rel(REL_Y, -2), rel(REL_WHEEL, 1), rel(REL_WHEEL_HI_RES, 120),
+                      key(BTN_RIGHT, 1)};
     EXPECT_EQ(filter.apply(frame), frame);
 }
 
@@ -125,8 +125,10 @@ TEST_F(CloneFilterTest, ButtonModes) {
 // no button is left down or released twice.
 TEST_F(CloneFilterTest, AModeChangeMidPressLeavesNoButtonStuck) {
     const std::vector<std::pair<CloneButtons, CloneButtons>> changes{
-        {CloneButtons::right, CloneButtons::left}, {CloneButtons::left, CloneButtons::off},
-        {CloneButtons::off, CloneButtons::right},  {CloneButtons::left, CloneButtons::right}};
+        {CloneButtons::right, CloneButtons::left},
+        {CloneButtons::left, CloneButtons::off},
+        {CloneButtons::off, CloneButtons::right},
+        {CloneButtons::left, CloneButtons::right}};
     for (const auto& [before, after] : changes) {
         CloneFilter fresh(settings);
         std::map<uint16_t, int> down;

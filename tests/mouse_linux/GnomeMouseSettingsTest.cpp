@@ -48,7 +48,8 @@ TEST(GnomeMouseSettings, SettingsGoToGnomeAndComeBackFromIt) {
     auto gnome = GnomeMouseSettings::open();
     if (!gnome) GTEST_SKIP() << "gsettings-desktop-schemas is not installed";
     GnomeStore s(std::move(gnome));
-    const std::unique_ptr<GSettings, SettingsUnref> own(g_settings_new(GnomeMouseSettings::kSchema));
+    const std::unique_ptr<GSettings, SettingsUnref> own(
+        g_settings_new(GnomeMouseSettings::kSchema));
 
     s.set("com.apple.mouse.scaling", 2.0);
     s.set("com.apple.mouse.doubleClickThreshold", 0.25);
@@ -117,9 +118,8 @@ TEST_F(GnomeFallback, AnOlderSchemaWithoutSomeKeysServesTheKeysItHas) {
     EXPECT_EXIT(
         {
             TempDirectory schemas;
-            tavix::testing::writeFile(
-                schemas.path() / "mouse.gschema.xml",
-                R"(<schemalist>
+            tavix::testing::writeFile(schemas.path() / "mouse.gschema.xml",
+                                      R"(<schemalist>
   <schema id="org.gnome.desktop.peripherals.mouse" path="/org/gnome/desktop/peripherals/mouse/">
     <key name="speed" type="d"><default>0</default></key>
     <key name="double-click" type="s"><default>'fast'</default></key>

@@ -165,9 +165,9 @@ TEST_F(KdeMouseSettingsTest, DeviceSettingsGoToKWinAndComeBackFromIt) {
     EXPECT_EQ(readKConfigEntry(kcminputrc, "Libinput][76][617][Apple Inc. Magic Mouse 2",
                                "NaturalScroll"),
               "true");
-    EXPECT_EQ(readKConfigEntry(kcminputrc, "Libinput][76][617][Apple Inc. Magic Mouse 2",
-                               "ScrollFactor"),
-              "5");
+    EXPECT_EQ(
+        readKConfigEntry(kcminputrc, "Libinput][76][617][Apple Inc. Magic Mouse 2", "ScrollFactor"),
+        "5");
     EXPECT_THAT(tavix::testing::readFile(kcminputrc), ::testing::Not(HasSubstr("Logitech")));
     EXPECT_FALSE(filesWritten());
 
@@ -177,8 +177,8 @@ TEST_F(KdeMouseSettingsTest, DeviceSettingsGoToKWinAndComeBackFromIt) {
     clone->setNaturalScroll(true);
     EXPECT_EQ(transform->transform(), input::CloneTransform{});
 
-    ASSERT_TRUE(SessionBus::connect()->setProperty("org.kde.KWin", kClone, KdeMouseSettings::kDevice,
-                                                   "pointerAcceleration", -0.5));
+    ASSERT_TRUE(SessionBus::connect()->setProperty(
+        "org.kde.KWin", kClone, KdeMouseSettings::kDevice, "pointerAcceleration", -0.5));
     EXPECT_EQ(store.copyValue("com.apple.mouse.scaling", kGlobal), PreferenceValue(0.5));
     EXPECT_EQ(store.copyValue("com.apple.scrollwheel.scaling", kGlobal), PreferenceValue(1.0));
     EXPECT_EQ(store.copyValue("com.apple.swipescrolldirection", kGlobal), PreferenceValue(true));
@@ -198,7 +198,8 @@ TEST_F(KdeMouseSettingsTest, DoubleClickGoesToKdeglobalsAndIsAnnounced) {
     SignalWatch watch(bus.address());
     set(store, "com.apple.mouse.doubleClickThreshold", 0.25);
     const auto signals = watch.receive(2);
-    EXPECT_THAT(signals, Contains("org.kde.kconfig.notify.ConfigChanged(a{saay} KDE/DoubleClickInterval)"));
+    EXPECT_THAT(signals,
+                Contains("org.kde.kconfig.notify.ConfigChanged(a{saay} KDE/DoubleClickInterval)"));
     EXPECT_THAT(signals, Contains("org.kde.KGlobalSettings.notifyChange(ii 3 0)"));
     EXPECT_EQ(tavix::testing::readFile(globals),
               "[General]\nColorScheme=BreezeDark\n\n[KDE]\nSingleClick=false\n"
@@ -235,9 +236,10 @@ TEST_F(KdeMouseSettingsTest, WithoutKWinsDevicesTheClonesApplyTheSettings) {
 TEST(KConfigFile, KeepsEverythingElseAndAddsWhatIsMissing) {
     TempDirectory dir;
     const auto file = dir.path() / "kcminputrc";
-    tavix::testing::writeFile(file,
-                              "# comment\n[Mouse]\ncursorTheme=breeze_cursors\n\n"
-                              "[Libinput][1][2][Mouse]\nPointerAcceleration = 0.2\nLeftHanded=true\n");
+    tavix::testing::writeFile(
+        file,
+        "# comment\n[Mouse]\ncursorTheme=breeze_cursors\n\n"
+        "[Libinput][1][2][Mouse]\nPointerAcceleration = 0.2\nLeftHanded=true\n");
     EXPECT_EQ(readKConfigEntry(file, "Libinput][1][2][Mouse", "PointerAcceleration"), "0.2");
     EXPECT_EQ(readKConfigEntry(file, "Mouse", "PointerAcceleration"), std::nullopt);
     ASSERT_TRUE(writeKConfigEntry(file, "Libinput][1][2][Mouse", "PointerAcceleration", "-0.5"));

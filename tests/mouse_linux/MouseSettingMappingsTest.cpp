@@ -13,9 +13,9 @@ struct Mapping {
     const char* name;
     std::function<double(double)> forward;
     std::function<double(double)> back;
-    double low, middle, high;            // the setting's ends and neutral point
-    double lowOut, middleOut, highOut;   // where they land
-    double precision;                    // of the home's own storage
+    double low, middle, high;           // the setting's ends and neutral point
+    double lowOut, middleOut, highOut;  // where they land
+    double precision;                   // of the home's own storage
 };
 
 // Every mapping: the ends and the neutral point land where the table says, every point of the
@@ -25,13 +25,13 @@ TEST(MouseSettingMappings, EachRoundTripsAndIsMonotone) {
         {"tracking ↔ libinput speed", libinputSpeedFromTracking, trackingFromLibinputSpeed, 0.0,
          1.0, 3.0, -1.0, 0.0, 1.0, 0.0},
         {"tracking ↔ libinput speed, as KWin stores it (3 decimals)", libinputSpeedFromTracking,
-         [](double s) { return trackingFromLibinputSpeed(std::round(s * 1000) / 1000); }, 0.0,
-         1.0, 3.0, -1.0, 0.0, 1.0, 0.002},
-        {"scroll speed ↔ wheel factor", wheelFactorFromScrollSpeed, scrollSpeedFromWheelFactor,
-         0.0, 0.3125, 1.0, 0.1, 1.0, 5.0, 0.0},
+         [](double s) { return trackingFromLibinputSpeed(std::round(s * 1000) / 1000); }, 0.0, 1.0,
+         3.0, -1.0, 0.0, 1.0, 0.002},
+        {"scroll speed ↔ wheel factor", wheelFactorFromScrollSpeed, scrollSpeedFromWheelFactor, 0.0,
+         0.3125, 1.0, 0.1, 1.0, 5.0, 0.0},
         {"double click ↔ ms", [](double s) { return double(millisecondsFromSeconds(s)); },
-         [](double ms) { return secondsFromMilliseconds(std::int64_t(ms)); }, 0.15, 0.5, 2.0,
-         150, 500, 2000, 0.0005},
+         [](double ms) { return secondsFromMilliseconds(std::int64_t(ms)); }, 0.15, 0.5, 2.0, 150,
+         500, 2000, 0.0005},
     };
     for (const auto& m : mappings) {
         SCOPED_TRACE(m.name);

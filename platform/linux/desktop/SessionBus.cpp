@@ -119,63 +119,51 @@ bool interfaceHas(const std::string& xml, const std::string& interface, const st
 }
 
 std::optional<DBusValue> readValue(DBusMessageIter* iter) {
-    switch (dbus_message_iter_get_arg_type(iter)) {
-        case DBUS_TYPE_VARIANT: {
-            DBusMessageIter inner;
-            dbus_message_iter_recurse(iter, &inner);
-            return readValue(&inner);
-        }
-        case DBUS_TYPE_BOOLEAN: {
-            dbus_bool_t b = FALSE;
-            dbus_message_iter_get_basic(iter, &b);
-            return DBusValue(b != FALSE);
-        }
-        case DBUS_TYPE_DOUBLE: {
-            double d = 0;
-            dbus_message_iter_get_basic(iter, &d);
-            return DBusValue(d);
-        }
-        case DBUS_TYPE_BYTE:
-        case DBUS_TYPE_INT16:
-        case DBUS_TYPE_UINT16:
-        case DBUS_TYPE_INT32:
-        case DBUS_TYPE_UINT32:
-        case DBUS_TYPE_INT64:
-        case DBUS_TYPE_UINT64: {
-            DBusBasicValue v{};
-            const int type = dbus_message_iter_get_arg_type(iter);
-            dbus_message_iter_get_basic(iter, &v);
-            switch (type) {
-                case DBUS_TYPE_BYTE: return DBusValue(std::int64_t{v.byt});
-                case DBUS_TYPE_INT16: return DBusValue(std::int64_t{v.i16});
-                case DBUS_TYPE_UINT16: return DBusValue(std::int64_t{v.u16});
-                case DBUS_TYPE_INT32: return DBusValue(std::int64_t{v.i32});
-                case DBUS_TYPE_UINT32: return DBusValue(std::int64_t{v.u32});
-                case DBUS_TYPE_INT64: return DBusValue(std::int64_t{v.i64});
-                default:
-                    if (v.u64 > static_cast<std::uint64_t>(INT64_MAX)) return std::nullopt;
-                    return DBusValue(static_cast<std::int64_t>(v.u64));
-            }
-        }
-        case DBUS_TYPE_STRING:
-        case DBUS_TYPE_OBJECT_PATH: {
+    const int type = dbus_message_iter_get_arg_type(iter);
+    if (type == DBUS_TYPE_VARIANT) {
+        DBusMessageIter inner;
+        dbus_message_iter_recurse(iter, &inner);
+        return readValue(&inner);
+    }
+    if (type == DBUS_TYPE_ARRAY) {
+        if (dbus_message_iter_get_element_type(iter) != DBUS_TYPE_STRING) return std::nullopt;
+        DBusMessageIter items;
+        dbus_message_iter_recurse(iter, &items);
+        std::vector<std::string> strings;
+        for (; dbus_message_iter_get_arg_type(&items) == DBUS_TYPE_STRING;
+             dbus_message_iter_next(&items)) {
             const char* text = nullptr;
-            dbus_message_iter_get_basic(iter, &text);
-            return DBusValue(std::string(text ? text : ""));
+            dbus_message_iter_get_basic(&items, &text);
+            strings.emplace_back(text ? text : "");
         }
-        case DBUS_TYPE_ARRAY: {
-            if (dbus_message_iter_get_element_type(iter) != DBUS_TYPE_STRING) return std::nullopt;
-            DBusMessageIter items;
-            dbus_message_iter_recurse(iter, &items);
-            std::vector<std::string> strings;
-            while (dbus_message_iter_get_arg_type(&items) == DBUS_TYPE_STRING) {
-                const char* text = nullptr;
-                dbus_message_iter_get_basic(&items, &text);
-                strings.emplace_back(text ? text : "");
-                dbus_message_iter_next(&items);
-            }
-            return DBusValue(std::move(strings));
-        }
+        return DBusValue(std::move(strings));
+    }
+    if (!dbus_type_is_basic(type)) return std::nullopt;
+    DBusBasicValue v{};
+    dbus_message_iter_get_basic(iter, &v);
+    switch (type) {
+        case DBUS_TYPE_BOOLEAN:
+            return DBusValue(v.bool_val != FALSE);
+        case DBUS_TYPE_DOUBLE:
+            return DBusValue(v.dbl);
+        case DBUS_TYPE_BYTE:
+            return DBusValue(std::int64_t{v.byt});
+        case DBUS_TYPE_INT16:
+            return DBusValue(std::int64_t{v.i16});
+        case DBUS_TYPE_UINT16:
+            return DBusValue(std::int64_t{v.u16});
+        case DBUS_TYPE_INT32:
+            return DBusValue(std::int64_t{v.i32});
+        case DBUS_TYPE_UINT32:
+            return DBusValue(std::int64_t{v.u32});
+        case DBUS_TYPE_INT64:
+            return DBusValue(std::int64_t{v.i64});
+        case DBUS_TYPE_UINT64:
+            if (v.u64 > static_cast<std::uint64_t>(INT64_MAX)) return std::nullopt;
+            return DBusValue(static_cast<std::int64_t>(v.u64));
+        case DBUS_TYPE_STRING:
+        case DBUS_TYPE_OBJECT_PATH:
+            return DBusValue(std::string(v.str ? v.str : ""));
         default:
             return std::nullopt;
     }
@@ -221,8 +209,8 @@ bool appendVariant(DBusMessageIter* iter, const DBusValue& value) {
     return dbus_message_iter_close_container(iter, &inner);
 }
 
-bool validObject(const std::string& service, const std::string& path,
-                 const std::string& interface, const std::string& name) {
+bool validObject(const std::string& service, const std::string& path, const std::string& interface,
+                 const std::string& name) {
     return dbus_validate_bus_name(service.c_str(), nullptr) &&
            dbus_validate_path(path.c_str(), nullptr) &&
            dbus_validate_interface(interface.c_str(), nullptr) &&
@@ -319,9 +307,9 @@ bool SessionBus::call(const DBusCall& call, std::string* error) {
 }
 
 std::optional<DBusValue> SessionBus::getProperty(const std::string& service,
-                                                const std::string& path,
-                                                const std::string& interface,
-                                                const std::string& name) {
+                                                 const std::string& path,
+                                                 const std::string& interface,
+                                                 const std::string& name) {
     if (!validObject(service, path, interface, name)) return std::nullopt;
     Message message(dbus_message_new_method_call(service.c_str(), path.c_str(),
                                                  "org.freedesktop.DBus.Properties", "Get"));

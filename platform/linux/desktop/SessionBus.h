@@ -42,12 +42,10 @@ class SessionBus {
     std::optional<DBusValue> getProperty(const std::string& service, const std::string& path,
                                          const std::string& interface, const std::string& name);
     bool setProperty(const std::string& service, const std::string& path,
-                     const std::string& interface, const std::string& name,
-                     const DBusValue& value);
+                     const std::string& interface, const std::string& name, const DBusValue& value);
     // A signal from this connection; `append` writes its arguments and says whether it could.
     bool emitSignal(const std::string& path, const std::string& interface,
-                    const std::string& member,
-                    const std::function<bool(DBusMessageIter*)>& append);
+                    const std::string& member, const std::function<bool(DBusMessageIter*)>& append);
 
     static constexpr int kTimeoutMs = 1000;
 

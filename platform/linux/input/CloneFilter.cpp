@@ -14,8 +14,8 @@ struct WheelAxis {
     uint16_t notch;
     uint16_t hiRes;
 };
-constexpr std::array<WheelAxis, 2> kWheelAxes{{{REL_WHEEL, REL_WHEEL_HI_RES},
-                                               {REL_HWHEEL, REL_HWHEEL_HI_RES}}};
+constexpr std::array<WheelAxis, 2> kWheelAxes{
+    {{REL_WHEEL, REL_WHEEL_HI_RES}, {REL_HWHEEL, REL_HWHEEL_HI_RES}}};
 
 uint16_t mapped(uint16_t code, CloneButtons buttons) {
     if (code != BTN_LEFT && code != BTN_RIGHT) return code;

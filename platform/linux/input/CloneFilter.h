@@ -29,14 +29,13 @@ class CloneFilter {
     };
 
     void scaleMotion(int axis, int32_t value, double factor, std::vector<InputEvent>& out);
-    void scaleWheel(int axis, int32_t hiRes, const CloneTransform& t,
-                    std::vector<InputEvent>& out);
+    void scaleWheel(int axis, int32_t hiRes, const CloneTransform& t, std::vector<InputEvent>& out);
     void mapButton(uint16_t code, int32_t value, CloneButtons buttons,
                    std::vector<InputEvent>& out);
 
     std::shared_ptr<const CloneSettings> settings_;
     std::array<double, 2> motionRemainder_{};
-    std::array<Wheel, 2> wheels_{};  // vertical, horizontal
+    std::array<Wheel, 2> wheels_{};           // vertical, horizontal
     std::map<uint16_t, uint16_t> pressedAs_;  // physical button → the button it went out as
     std::map<uint16_t, int> held_;            // emitted button → physical buttons holding it
 };

@@ -90,8 +90,7 @@ bool GnomeMouseSettings::write(MirroredSetting setting, const PreferenceValue& v
         }
         case MirroredSetting::doubleClickInterval: {
             const auto seconds = numberValue(value);
-            return seconds &&
-                   g_settings_set_int(settings_, key, millisecondsFromSeconds(*seconds));
+            return seconds && g_settings_set_int(settings_, key, millisecondsFromSeconds(*seconds));
         }
         case MirroredSetting::naturalScroll: {
             const auto natural = booleanValue(value);

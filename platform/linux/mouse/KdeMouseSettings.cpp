@@ -161,12 +161,13 @@ std::vector<KdeMouseSettings::Device> KdeMouseSettings::magicMice(desktop::Sessi
 
 std::optional<PreferenceValue> KdeMouseSettings::read(MirroredSetting setting) {
     if (setting == MirroredSetting::doubleClickInterval) {
-        const auto text = readKConfigEntry(configHome_ / "kdeglobals", "KDE", "DoubleClickInterval");
+        const auto text =
+            readKConfigEntry(configHome_ / "kdeglobals", "KDE", "DoubleClickInterval");
         int milliseconds = kDefaultDoubleClickMs;
         if (text) {
             int parsed = 0;
-            const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(),
-                                                      parsed);
+            const auto [end, error] =
+                std::from_chars(text->data(), text->data() + text->size(), parsed);
             if (error == std::errc() && end == text->data() + text->size()) milliseconds = parsed;
         }
         return secondsFromMilliseconds(milliseconds);

@@ -31,7 +31,9 @@ std::shared_ptr<DesktopMouseSettings> desktopSettings(
 // The clones start where the settings stand; the defaults are the settings' own.
 void seed(PreferenceStore& store, CloneMouseSettings& clone) {
     const auto global = PreferenceDomain::global();
-    auto fixed = [](double value) { return static_cast<std::int64_t>(std::llround(value * 65536)); };
+    auto fixed = [](double value) {
+        return static_cast<std::int64_t>(std::llround(value * 65536));
+    };
     const double tracking =
         numberValue(store.copyValue("com.apple.mouse.scaling", global)).value_or(1.0);
     const double scroll =
