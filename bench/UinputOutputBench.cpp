@@ -23,9 +23,13 @@ void postThroughLinuxOutput(benchmark::State& state) {
         std::make_shared<platform::SystemClock>(), std::make_shared<NoSleep>(),
         platform::output::OutputScheduler::Timing{0, 0, 0, 0});
     auto output = std::make_shared<platform::output::UinputOutput>(std::move(scheduler));
-    auto events = std::make_shared<platform::EventSystem>(
-        std::make_shared<platform::LinuxEventBackend>(platform::LinuxEventBackend::Parts{
-            .output = output, .pointer = nullptr, .runAction = {}, .physical = {}}));
+    auto events =
+        std::make_shared<platform::EventSystem>(std::make_shared<platform::LinuxEventBackend>(
+            platform::LinuxEventBackend::Parts{.output = output,
+                                               .pointer = nullptr,
+                                               .runAction = {},
+                                               .physical = {},
+                                               .input = nullptr}));
     auto previous = platform::installEventSystem(events);
     const bool click = state.range(0) == 0;
     for (auto _ : state) {

@@ -32,6 +32,9 @@ enum class EventType : uint32_t {
 };
 
 enum class EventField : uint32_t {
+    // The system's number for a physical mouse event; it finds the event again once it has
+    // passed the taps.
+    mouseEventNumber = 0,
     mouseEventClickState = 1,
     mouseEventButtonNumber = 3,
     keyboardEventKeycode = 9,

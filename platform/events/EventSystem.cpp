@@ -105,19 +105,29 @@ std::shared_ptr<RunLoopSource> EventSystem::createRunLoopSource(
 
 void EventSystem::addToMainRunLoop(const std::shared_ptr<RunLoopSource>& source) {
     if (!source || !source->tap) return;
-    std::lock_guard guard(mutex_);
-    if (std::find(installed_.begin(), installed_.end(), source->tap) != installed_.end()) return;
-    if (source->tap->placement_ == EventTapPlacement::headInsert) {
-        installed_.insert(installed_.begin(), source->tap);
-    } else {
-        installed_.push_back(source->tap);
+    {
+        std::lock_guard guard(mutex_);
+        if (std::find(installed_.begin(), installed_.end(), source->tap) != installed_.end())
+            return;
+        if (source->tap->placement_ == EventTapPlacement::headInsert) {
+            installed_.insert(installed_.begin(), source->tap);
+        } else {
+            installed_.push_back(source->tap);
+        }
+        if (installed_.size() != 1) return;
     }
+    backend_->tapsInstalled(true);
 }
 
 void EventSystem::removeFromMainRunLoop(const std::shared_ptr<RunLoopSource>& source) {
     if (!source) return;
-    std::lock_guard guard(mutex_);
-    std::erase(installed_, source->tap);
+    {
+        std::lock_guard guard(mutex_);
+        const auto before = installed_.size();
+        std::erase(installed_, source->tap);
+        if (before == installed_.size() || !installed_.empty()) return;
+    }
+    backend_->tapsInstalled(false);
 }
 
 void EventSystem::setTapEnabled(EventTap& tap, bool enabled) {
@@ -125,7 +135,9 @@ void EventSystem::setTapEnabled(EventTap& tap, bool enabled) {
 }
 
 bool EventSystem::isTapEnabled(const EventTap& tap) const {
-    return tap.enabled_.load();
+    // A filter that cannot drop what it is asked to drop is not working.
+    return tap.enabled_.load() &&
+           (tap.options_ == EventTapOptions::listenOnly || backend_->canDropPhysical());
 }
 
 void EventSystem::disableTaps(EventType notice) {

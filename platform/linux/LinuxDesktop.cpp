@@ -18,7 +18,8 @@ LinuxEventBackend::Parts LinuxDesktop::backendParts() const {
         .output = output,
         .pointer = nullptr,
         .runAction = [actions = actions](desktop::DesktopAction action) { actions->run(action); },
-        .physical = {}};
+        .physical = {},
+        .input = nullptr};
 }
 
 }  // namespace tavix::platform

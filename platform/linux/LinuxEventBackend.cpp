@@ -3,7 +3,20 @@
 namespace tavix::platform {
 
 std::optional<Point> LinuxEventBackend::pointerLocation() {
-    return parts_.pointer ? parts_.pointer->pointerLocation() : std::nullopt;
+    if (parts_.pointer) return parts_.pointer->pointerLocation();
+    return parts_.input ? parts_.input->pointerLocation() : std::nullopt;
+}
+
+bool LinuxEventBackend::canCreateTap() {
+    return !parts_.input || parts_.input->canCreateTap();
+}
+
+void LinuxEventBackend::tapsInstalled(bool installed) {
+    if (parts_.input) parts_.input->tapsInstalled(installed);
+}
+
+bool LinuxEventBackend::canDropPhysical() {
+    return !parts_.input || parts_.input->canDropPhysical();
 }
 
 void LinuxEventBackend::leftTaps(const Event& event, EventOrigin origin, bool delivered) {
@@ -16,6 +29,7 @@ void LinuxEventBackend::leftTaps(const Event& event, EventOrigin origin, bool de
             }
             return;
         case EventOrigin::physical:
+            if (parts_.input) parts_.input->leftTaps(event, origin, delivered);
             if (parts_.physical) parts_.physical(event, delivered);
             return;
     }

@@ -6,6 +6,7 @@
 #include "platform/events/EventBackend.h"
 #include "platform/linux/PointerSource.h"
 #include "platform/linux/desktop/DesktopAction.h"
+#include "platform/linux/input/PhysicalInput.h"
 #include "platform/linux/output/UinputOutput.h"
 
 namespace tavix::platform {
@@ -20,11 +21,17 @@ class LinuxEventBackend final : public EventBackend {
         // A posted key that stands for a desktop action (Command-Space: search).
         std::function<void(desktop::DesktopAction)> runAction;
         std::function<void(const Event&, bool delivered)> physical;
+        // The Magic Mice: the tap's access, grab and re-emission (docs/evdev-input.md); the
+        // pointer too when no other source is given.
+        std::shared_ptr<input::PhysicalInput> input;
     };
 
     explicit LinuxEventBackend(Parts parts) : parts_(std::move(parts)) {}
 
     std::optional<Point> pointerLocation() override;
+    bool canCreateTap() override;
+    void tapsInstalled(bool installed) override;
+    bool canDropPhysical() override;
     void leftTaps(const Event& event, EventOrigin origin, bool delivered) override;
 
   private:

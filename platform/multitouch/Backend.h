@@ -29,7 +29,10 @@ class Backend {
     virtual std::optional<Listing> devices() = 0;
 };
 
-// The backend this framework file serves.
+// The backend this framework file serves, fixed by whichever comes first: a control function of
+// SimControl.h selects the simulated backend; anything else, the evdev backend over real mice.
 Backend& selectedBackend();
+// Selects the simulated backend; false when the evdev backend was selected before.
+bool chooseSimulation();
 
 }  // namespace tavix::platform::mt

@@ -31,10 +31,6 @@ SimBackend& SimBackend::shared() {
     return *backend;
 }
 
-Backend& selectedBackend() {
-    return SimBackend::shared();
-}
-
 std::optional<Backend::Listing> SimBackend::devices() {
     std::lock_guard guard(mutex_);
     if (listFailure_) return std::nullopt;

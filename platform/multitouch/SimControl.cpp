@@ -21,39 +21,49 @@ int32_t status(bool ok) {
     return ok ? kSuccess : kFailure;
 }
 
+// Every control function selects the simulated backend; after real mice were listed they fail.
+SimBackend* simulation() {
+    return tavix::platform::mt::chooseSimulation() ? &SimBackend::shared() : nullptr;
+}
+
 }  // namespace
 
 extern "C" {
 
 int32_t MTSimDeclareDevice(const MTSimDevice* device) {
-    if (!device) return kFailure;
-    return shielded(kFailure, [&] { return status(SimBackend::shared().declare(*device)); });
+    auto* sim = simulation();
+    if (!device || !sim) return kFailure;
+    return shielded(kFailure, [&] { return status(sim->declare(*device)); });
 }
 
 int32_t MTSimAttach(int64_t handle) {
-    return status(SimBackend::shared().setAttached(handle, true));
+    auto* sim = simulation();
+    return status(sim && sim->setAttached(handle, true));
 }
 
 int32_t MTSimDetach(int64_t handle) {
-    return status(SimBackend::shared().setAttached(handle, false));
+    auto* sim = simulation();
+    return status(sim && sim->setAttached(handle, false));
 }
 
 void MTSimAddNullEntry(void) {
-    shielded([] { SimBackend::shared().addNullEntry(); });
+    if (auto* sim = simulation()) shielded([&] { sim->addNullEntry(); });
 }
 
 void MTSimSetListFailure(bool fail) {
-    SimBackend::shared().setListFailure(fail);
+    if (auto* sim = simulation()) sim->setListFailure(fail);
 }
 
 int32_t MTSimDeliverFrame(int64_t device, const MTSimContact* contacts, int32_t count,
                           double timestamp) {
-    return shielded(
-        kFailure, [&] { return SimBackend::shared().deliver(device, contacts, count, timestamp); });
+    auto* sim = simulation();
+    if (!sim) return kFailure;
+    return shielded(kFailure, [&] { return sim->deliver(device, contacts, count, timestamp); });
 }
 
 int32_t MTSimPlayStart(const MTSimFrame* frames, int32_t count, double loopSeconds) {
-    if (!frames || count < 1) return kFailure;
+    auto* sim = simulation();
+    if (!frames || count < 1 || !sim) return kFailure;
     return shielded(kFailure, [&] {
         std::vector<ScriptFrame> script;
         script.reserve(static_cast<std::size_t>(count));
@@ -69,20 +79,20 @@ int32_t MTSimPlayStart(const MTSimFrame* frames, int32_t count, double loopSecon
                  std::vector<MTSimContact>(frame.contacts, frame.contacts + frame.count)});
         }
         const double period = loopSeconds > 0 ? std::max(loopSeconds, last) : 0;
-        return status(SimBackend::shared().play(std::move(script), period));
+        return status(sim->play(std::move(script), period));
     });
 }
 
 void MTSimPlayStop(void) {
-    shielded([] { SimBackend::shared().stopPlayback(); });
+    if (auto* sim = simulation()) shielded([&] { sim->stopPlayback(); });
 }
 
 void MTSimReset(void) {
-    shielded([] { SimBackend::shared().reset(); });
+    if (auto* sim = simulation()) shielded([&] { sim->reset(); });
 }
 
 int32_t MTSimLiveListCount(void) {
-    return Framework::shared().liveLists();
+    return simulation() ? Framework::shared().liveLists() : kFailure;
 }
 
 }  // extern "C"

@@ -29,7 +29,8 @@ class UinputOutputTest : public ::testing::Test {
             LinuxEventBackend::Parts{.output = output,
                                      .pointer = std::make_shared<FixedPointer>(),
                                      .runAction = [this](DesktopAction a) { ran.push_back(a); },
-                                     .physical = {}}));
+                                     .physical = {},
+                                     .input = nullptr}));
         previous = installEventSystem(events);
     }
     ~UinputOutputTest() override { installEventSystem(previous); }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/input/EvdevApi.h"
 #include "platform/linux/input/MagicMouseModels.h"
 
 namespace tavix::platform::input {
@@ -21,7 +22,7 @@ struct MagicMouseNode {
 
 // The Magic Mouse event nodes present now, sorted by node path. Reads sysfs only; opens no
 // device. The roots are parameters so tests can hand in a fake tree.
-std::vector<MagicMouseNode> findMagicMouseNodes(
+TAVIX_EVDEV_API std::vector<MagicMouseNode> findMagicMouseNodes(
     const std::filesystem::path& sysClassInput = "/sys/class/input",
     const std::filesystem::path& devInput = "/dev/input");
 

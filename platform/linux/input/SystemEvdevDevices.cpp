@@ -1,0 +1,122 @@
+#include <fcntl.h>
+#include <libevdev/libevdev.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+#include <deque>
+
+#include "platform/linux/input/EvdevNode.h"
+
+namespace tavix::platform::input {
+namespace {
+
+class LibevdevNode final : public EvdevNode {
+  public:
+    LibevdevNode(int fd, libevdev* dev) : fd_(fd), dev_(dev) { queueCurrentSlots(); }
+    ~LibevdevNode() override {
+        libevdev_free(dev_);
+        close(fd_);  // also ends a grab
+    }
+
+    int fd() const override { return fd_; }
+
+    Read next(TimedEvent& out, bool syncing) override {
+        if (!opening_.empty()) {
+            out = opening_.front();
+            opening_.pop_front();
+            return Read::event;
+        }
+        input_event ev{};
+        const int rc = libevdev_next_event(
+            dev_, syncing ? LIBEVDEV_READ_FLAG_SYNC : LIBEVDEV_READ_FLAG_NORMAL, &ev);
+        if (rc == -EAGAIN) return Read::again;
+        if (rc < 0) return Read::gone;
+        if (rc == LIBEVDEV_READ_STATUS_SYNC && !syncing) return Read::dropped;
+        out.time = static_cast<double>(ev.input_event_sec) + ev.input_event_usec / 1e6;
+        out.event = {ev.type, ev.code, ev.value};
+        return Read::event;
+    }
+
+    bool grab(bool exclusive) override {
+        return libevdev_grab(dev_, exclusive ? LIBEVDEV_GRAB : LIBEVDEV_UNGRAB) == 0;
+    }
+
+    AxisRange axis(uint16_t absCode) const override {
+        const input_absinfo* info = libevdev_get_abs_info(dev_, absCode);
+        return info ? AxisRange{info->minimum, info->maximum} : AxisRange{};
+    }
+
+  private:
+    // Opened mid-touch, the node only reports changes: the contacts it already has come first.
+    void queueCurrentSlots() {
+        auto add = [this](uint16_t code, int value) {
+            opening_.push_back({0, {EV_ABS, code, static_cast<int32_t>(value)}});
+        };
+        const int slots = libevdev_get_num_slots(dev_);
+        if (slots <= 0) return;
+        for (int s = 0; s < slots; ++s) {
+            const int id = libevdev_get_slot_value(dev_, s, ABS_MT_TRACKING_ID);
+            if (id < 0) continue;
+            add(ABS_MT_SLOT, s);
+            add(ABS_MT_TRACKING_ID, id);
+            for (uint16_t code : {ABS_MT_POSITION_X, ABS_MT_POSITION_Y, ABS_MT_TOUCH_MAJOR,
+                                  ABS_MT_TOUCH_MINOR, ABS_MT_ORIENTATION}) {
+                add(code, libevdev_get_slot_value(dev_, s, code));
+            }
+        }
+        add(ABS_MT_SLOT, libevdev_get_current_slot(dev_));
+        opening_.push_back({0, {EV_SYN, SYN_REPORT, 0}});
+    }
+
+    const int fd_;
+    libevdev* const dev_;
+    std::deque<TimedEvent> opening_;
+};
+
+class SystemEvdevDevices final : public EvdevDevices {
+  public:
+    SystemEvdevDevices() : inotify_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        // Attribute changes too: udev grants access a moment after the node appears.
+        if (inotify_ >= 0)
+            inotify_add_watch(inotify_, "/dev/input", IN_CREATE | IN_DELETE | IN_ATTRIB);
+    }
+    ~SystemEvdevDevices() override {
+        if (inotify_ >= 0) close(inotify_);
+    }
+
+    std::vector<MagicMouseNode> find() override { return findMagicMouseNodes(); }
+
+    std::unique_ptr<EvdevNode> open(const MagicMouseNode& node) override {
+        const int fd = ::open(node.devnode.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return nullptr;
+        libevdev* dev = nullptr;
+        if (libevdev_new_from_fd(fd, &dev) != 0) {
+            close(fd);
+            return nullptr;
+        }
+        // Stamps on the clock that uptime uses, never the wall clock.
+        libevdev_set_clock_id(dev, CLOCK_MONOTONIC);
+        return std::make_unique<LibevdevNode>(fd, dev);
+    }
+
+    int changeFd() const override { return inotify_; }
+
+    void clearChanges() override {
+        alignas(inotify_event) char buffer[4096];
+        while (read(inotify_, buffer, sizeof buffer) > 0) {
+        }
+    }
+
+  private:
+    const int inotify_;
+};
+
+}  // namespace
+
+std::unique_ptr<EvdevDevices> systemEvdevDevices() {
+    return std::make_unique<SystemEvdevDevices>();
+}
+
+}  // namespace tavix::platform::input

@@ -1,0 +1,65 @@
+#include "tools/replay/EvemuInput.h"
+
+#include <linux/input-event-codes.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "platform/linux/input/MultitouchDecoder.h"
+#include "tools/evdev/ScriptWriter.h"
+
+namespace tavix::replay {
+
+using namespace platform::input;
+
+namespace {
+
+// Where the recording's first event plays.
+constexpr double kStartS = 1.0;
+
+std::size_t lineOf(std::istream& in, std::string_view prefix) {
+    in.clear();
+    in.seekg(0);
+    std::string text;
+    for (std::size_t number = 1; std::getline(in, text); ++number) {
+        if (std::string_view(text).starts_with(prefix)) return number;
+    }
+    return 1;
+}
+
+}  // namespace
+
+std::optional<std::string> evemuScript(std::istream& in, EvemuProblem& problem) {
+    std::string whole{std::istreambuf_iterator<char>(in), {}};
+    std::istringstream source(whole);
+    auto recording = parseEvemu(source, problem);
+    if (!recording) return std::nullopt;
+
+    const auto model = magicMouseModel(recording->vendor, recording->product);
+    if (!model) {
+        char ids[64];
+        std::snprintf(ids, sizeof ids, "not a Magic Mouse (vendor %04x, product %04x)",
+                      recording->vendor, recording->product);
+        problem = {lineOf(source, "I:"), ids};
+        return std::nullopt;
+    }
+    const AxisRange x = recording->axis(ABS_MT_POSITION_X);
+    const AxisRange y = recording->axis(ABS_MT_POSITION_Y);
+    if (!x.valid() || !y.valid()) {
+        problem = {lineOf(source, "A:"), "no usable ABS_MT_POSITION_X and _Y axes (A: 35, A: 36)"};
+        return std::nullopt;
+    }
+
+    std::ostringstream script;
+    tools::ScriptWriter writer(script);
+    writer.device(1, *model, 1);
+    MultitouchDecoder decoder(model->geometry, x, y);
+    const double first = recording->events.empty() ? 0 : recording->events.front().event.time;
+    for (const auto& e : recording->events) {
+        if (!decoder.feed(e.event)) continue;
+        writer.report(1, kStartS + (e.event.time - first), decoder.frame());
+    }
+    return script.str();
+}
+
+}  // namespace tavix::replay
