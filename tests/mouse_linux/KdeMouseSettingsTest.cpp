@@ -184,6 +184,17 @@ TEST_F(KdeMouseSettingsTest, DeviceSettingsGoToKWinAndComeBackFromIt) {
     EXPECT_EQ(store.copyValue("com.apple.swipescrolldirection", kGlobal), PreferenceValue(true));
 }
 
+// The tap makes the clone only while it holds the mouse; KWin will find the setting waiting.
+TEST_F(KdeMouseSettingsTest, TheCloneToComeFindsItsSettingInKcminputrc) {
+    const auto kwin = startKWin(R"({"noClone": true})");
+    auto store = makeStore();
+    set(store, "com.apple.swipescrolldirection", true);
+    EXPECT_EQ(kwinProperty(kMouse, "naturalScroll"), DBusValue(true));
+    EXPECT_EQ(readKConfigEntry(config.path() / "config" / "kcminputrc",
+                               "Libinput][0][0][Apple Inc. Magic Mouse 2 (Tavix)", "NaturalScroll"),
+              "true");
+}
+
 TEST_F(KdeMouseSettingsTest, DoubleClickGoesToKdeglobalsAndIsAnnounced) {
     const auto globals = config.path() / "config" / "kdeglobals";
     std::filesystem::create_directories(globals.parent_path());

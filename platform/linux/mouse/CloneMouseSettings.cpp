@@ -13,22 +13,35 @@ CloneMouseSettings::CloneMouseSettings(std::shared_ptr<input::CloneSettings> tar
     : target_(std::move(target)) {}
 
 void CloneMouseSettings::setHIDProperty(const std::string& key, const HIDPropertyValue& value) {
-    std::lock_guard guard(mutex_);
     const auto* fixed = std::get_if<std::int64_t>(&value);
+    const auto* text = std::get_if<std::string>(&value);
     if (key == "HIDMouseAcceleration" && fixed) {
-        trackingSpeed_ = static_cast<double>(*fixed) / kFixedPointOne;
+        setTrackingSpeed(static_cast<double>(*fixed) / kFixedPointOne);
     } else if (key == "HIDMouseScrollAcceleration" && fixed) {
-        scrollSpeed_ = static_cast<double>(*fixed) / kFixedPointOne;
-    } else if (key == "MouseButtonMode") {
-        const auto* mode = std::get_if<std::string>(&value);
-        if (!mode) return;
-        // As the settings read it: anything unknown is the two-button default.
-        buttons_ = *mode == "TwoButtonSwapped" ? input::CloneButtons::left
-                   : *mode == "OneButton"      ? input::CloneButtons::off
-                                               : input::CloneButtons::right;
-    } else {
-        return;
+        setScrollSpeed(static_cast<double>(*fixed) / kFixedPointOne);
+    } else if (key == "MouseButtonMode" && text) {
+        setButtonMode(*text);
     }
+}
+
+void CloneMouseSettings::setTrackingSpeed(double speed) {
+    std::lock_guard guard(mutex_);
+    trackingSpeed_ = speed;
+    publish();
+}
+
+void CloneMouseSettings::setScrollSpeed(double speed) {
+    std::lock_guard guard(mutex_);
+    scrollSpeed_ = speed;
+    publish();
+}
+
+void CloneMouseSettings::setButtonMode(const std::string& mode) {
+    std::lock_guard guard(mutex_);
+    // As the settings read it: anything unknown is the two-button default.
+    buttons_ = mode == "TwoButtonSwapped" ? input::CloneButtons::left
+               : mode == "OneButton"      ? input::CloneButtons::off
+                                          : input::CloneButtons::right;
     publish();
 }
 

@@ -19,6 +19,10 @@ class CloneMouseSettings {
     // "HIDMouseAcceleration" and "HIDMouseScrollAcceleration" (fixed point, 1.0 = 65536) and
     // "MouseButtonMode" ("TwoButton", "TwoButtonSwapped", "OneButton"); others are ignored.
     void setHIDProperty(const std::string& key, const HIDPropertyValue& value);
+    // The same settings in the preference store's units.
+    void setTrackingSpeed(double speed);
+    void setScrollSpeed(double speed);
+    void setButtonMode(const std::string& mode);
     void setNaturalScroll(bool natural);
     void setDesktopApplies(MirroredSetting setting, bool applies);
 

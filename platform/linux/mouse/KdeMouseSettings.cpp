@@ -201,10 +201,16 @@ bool KdeMouseSettings::writeDevices(MirroredSetting setting, const PreferenceVal
             continue;
         }
         reached = true;
-        const std::string group = "Libinput][" + std::to_string(device.vendor) + "][" +
-                                  std::to_string(device.product) + "][" + device.name;
-        writeKConfigEntry(configHome_ / "kcminputrc", group, property->configKey,
-                          converted->config);
+        auto persist = [&](std::int64_t vendor, std::int64_t product, const std::string& name) {
+            writeKConfigEntry(configHome_ / "kcminputrc",
+                              "Libinput][" + std::to_string(vendor) + "][" +
+                                  std::to_string(product) + "][" + name,
+                              property->configKey, converted->config);
+        };
+        persist(device.vendor, device.product, device.name);
+        // KWin reads a clone's group when the clone appears, which may be later: the tap makes
+        // it only while it holds the mouse.
+        if (!device.clone) persist(0, 0, device.name + kCloneSuffix);
     }
     return reached;
 }

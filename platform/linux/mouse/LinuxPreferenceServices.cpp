@@ -1,7 +1,5 @@
 #include "platform/linux/mouse/LinuxPreferenceServices.h"
 
-#include <cmath>
-
 #include "platform/linux/desktop/DesktopActions.h"
 #include "platform/linux/mouse/CloneMouseSettings.h"
 #include "platform/linux/mouse/DesktopPreferenceStore.h"
@@ -31,25 +29,16 @@ std::shared_ptr<DesktopMouseSettings> desktopSettings(
 // The clones start where the settings stand; the defaults are the settings' own.
 void seed(PreferenceStore& store, CloneMouseSettings& clone) {
     const auto global = PreferenceDomain::global();
-    auto fixed = [](double value) {
-        return static_cast<std::int64_t>(std::llround(value * 65536));
-    };
-    const double tracking =
-        numberValue(store.copyValue("com.apple.mouse.scaling", global)).value_or(1.0);
-    const double scroll =
-        numberValue(store.copyValue("com.apple.scrollwheel.scaling", global)).value_or(0.3125);
-    const bool natural =
-        booleanValue(store.copyValue("com.apple.swipescrolldirection", global)).value_or(true);
-    const auto buttons = stringValue(store.copyValue(
-        "MouseButtonMode", PreferenceDomain::application("com.apple.AppleMultitouchMouse")));
-    if (std::isfinite(tracking) && std::abs(tracking) < 1e6) {
-        clone.setHIDProperty("HIDMouseAcceleration", fixed(tracking));
-    }
-    if (std::isfinite(scroll) && std::abs(scroll) < 1e6) {
-        clone.setHIDProperty("HIDMouseScrollAcceleration", fixed(scroll));
-    }
-    clone.setNaturalScroll(natural);
-    clone.setHIDProperty("MouseButtonMode", buttons.value_or("TwoButton"));
+    clone.setTrackingSpeed(
+        numberValue(store.copyValue("com.apple.mouse.scaling", global)).value_or(1.0));
+    clone.setScrollSpeed(
+        numberValue(store.copyValue("com.apple.scrollwheel.scaling", global)).value_or(0.3125));
+    clone.setNaturalScroll(
+        booleanValue(store.copyValue("com.apple.swipescrolldirection", global)).value_or(true));
+    clone.setButtonMode(
+        stringValue(store.copyValue("MouseButtonMode", PreferenceDomain::application(
+                                                           "com.apple.AppleMultitouchMouse")))
+            .value_or("TwoButton"));
 }
 
 }  // namespace
