@@ -42,18 +42,28 @@ bool DesktopActions::spawnDetached(const std::vector<std::string>& words) {
     return true;
 }
 
+Session detectRunningSession(const std::function<std::unique_ptr<SessionBus>()>& connectBus,
+                             const std::optional<std::string>& currentDesktop,
+                             const std::optional<std::string>& sessionType) {
+    std::string type = sessionType.value_or(environment("XDG_SESSION_TYPE"));
+    if (type.empty() && !environment("DISPLAY").empty() && environment("WAYLAND_DISPLAY").empty()) {
+        type = "x11";
+    }
+    std::unique_ptr<SessionBus> bus;
+    bool connected = false;
+    return detectSession(currentDesktop.value_or(environment("XDG_CURRENT_DESKTOP")), type,
+                         [&](const std::string& name) {
+                             if (!connected && connectBus) bus = connectBus();
+                             connected = true;
+                             return bus && bus->hasOwner(name);
+                         });
+}
+
 Session DesktopActions::session() {
     std::lock_guard guard(mutex_);
     if (!session_) {
-        std::string type = services_.sessionType.value_or(environment("XDG_SESSION_TYPE"));
-        if (type.empty() && !environment("DISPLAY").empty() &&
-            environment("WAYLAND_DISPLAY").empty()) {
-            type = "x11";
-        }
-        const auto bus = services_.connectBus ? services_.connectBus() : nullptr;
-        session_ = detectSession(
-            services_.currentDesktop.value_or(environment("XDG_CURRENT_DESKTOP")), type,
-            [&](const std::string& name) { return bus && bus->hasOwner(name); });
+        session_ = detectRunningSession(services_.connectBus, services_.currentDesktop,
+                                        services_.sessionType);
         if (!services_.shortcuts) {
             switch (session_->desktop) {
                 case Desktop::gnome:

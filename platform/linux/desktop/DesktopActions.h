@@ -18,6 +18,12 @@
 
 namespace tavix::platform::desktop {
 
+// The session this process runs in, as detectSession decides from the environment (or the given
+// values); the bus is connected only when the environment names no desktop.
+Session detectRunningSession(const std::function<std::unique_ptr<SessionBus>()>& connectBus,
+                             const std::optional<std::string>& currentDesktop = std::nullopt,
+                             const std::optional<std::string>& sessionType = std::nullopt);
+
 // Does a desktop action the way the running desktop offers it: the user's trigger from
 // actions.conf if there is a usable one, then the built-in triggers of the desktop in turn,
 // until one goes through.

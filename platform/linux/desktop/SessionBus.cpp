@@ -2,6 +2,7 @@
 
 #include <dbus/dbus.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 
@@ -117,6 +118,105 @@ bool interfaceHas(const std::string& xml, const std::string& interface, const st
     return found != std::string::npos && found < end;
 }
 
+std::optional<DBusValue> readValue(DBusMessageIter* iter) {
+    const int type = dbus_message_iter_get_arg_type(iter);
+    if (type == DBUS_TYPE_VARIANT) {
+        DBusMessageIter inner;
+        dbus_message_iter_recurse(iter, &inner);
+        return readValue(&inner);
+    }
+    if (type == DBUS_TYPE_ARRAY) {
+        if (dbus_message_iter_get_element_type(iter) != DBUS_TYPE_STRING) return std::nullopt;
+        DBusMessageIter items;
+        dbus_message_iter_recurse(iter, &items);
+        std::vector<std::string> strings;
+        for (; dbus_message_iter_get_arg_type(&items) == DBUS_TYPE_STRING;
+             dbus_message_iter_next(&items)) {
+            const char* text = nullptr;
+            dbus_message_iter_get_basic(&items, &text);
+            strings.emplace_back(text ? text : "");
+        }
+        return DBusValue(std::move(strings));
+    }
+    if (!dbus_type_is_basic(type)) return std::nullopt;
+    DBusBasicValue v{};
+    dbus_message_iter_get_basic(iter, &v);
+    switch (type) {
+        case DBUS_TYPE_BOOLEAN:
+            return DBusValue(v.bool_val != FALSE);
+        case DBUS_TYPE_DOUBLE:
+            return DBusValue(v.dbl);
+        case DBUS_TYPE_BYTE:
+            return DBusValue(std::int64_t{v.byt});
+        case DBUS_TYPE_INT16:
+            return DBusValue(std::int64_t{v.i16});
+        case DBUS_TYPE_UINT16:
+            return DBusValue(std::int64_t{v.u16});
+        case DBUS_TYPE_INT32:
+            return DBusValue(std::int64_t{v.i32});
+        case DBUS_TYPE_UINT32:
+            return DBusValue(std::int64_t{v.u32});
+        case DBUS_TYPE_INT64:
+            return DBusValue(std::int64_t{v.i64});
+        case DBUS_TYPE_UINT64:
+            if (v.u64 > static_cast<std::uint64_t>(INT64_MAX)) return std::nullopt;
+            return DBusValue(static_cast<std::int64_t>(v.u64));
+        case DBUS_TYPE_STRING:
+        case DBUS_TYPE_OBJECT_PATH:
+            return DBusValue(std::string(v.str ? v.str : ""));
+        default:
+            return std::nullopt;
+    }
+}
+
+bool appendVariant(DBusMessageIter* iter, const DBusValue& value) {
+    DBusMessageIter inner;
+    auto open = [&](const char* signature) {
+        return dbus_message_iter_open_container(iter, DBUS_TYPE_VARIANT, signature, &inner);
+    };
+    bool ok = false;
+    if (const auto* b = std::get_if<bool>(&value)) {
+        const dbus_bool_t v = *b;
+        if (!open(DBUS_TYPE_BOOLEAN_AS_STRING)) return false;
+        ok = dbus_message_iter_append_basic(&inner, DBUS_TYPE_BOOLEAN, &v);
+    } else if (const auto* d = std::get_if<double>(&value)) {
+        if (!open(DBUS_TYPE_DOUBLE_AS_STRING)) return false;
+        ok = dbus_message_iter_append_basic(&inner, DBUS_TYPE_DOUBLE, d);
+    } else if (const auto* i = std::get_if<std::int64_t>(&value)) {
+        if (*i < INT32_MIN || *i > INT32_MAX) return false;
+        const dbus_int32_t v = static_cast<dbus_int32_t>(*i);
+        if (!open(DBUS_TYPE_INT32_AS_STRING)) return false;
+        ok = dbus_message_iter_append_basic(&inner, DBUS_TYPE_INT32, &v);
+    } else if (const auto* s = std::get_if<std::string>(&value)) {
+        const char* v = s->c_str();
+        if (!open(DBUS_TYPE_STRING_AS_STRING)) return false;
+        ok = dbus_message_iter_append_basic(&inner, DBUS_TYPE_STRING, &v);
+    } else {
+        const auto& strings = std::get<std::vector<std::string>>(value);
+        if (!open("as")) return false;
+        DBusMessageIter array;
+        ok = dbus_message_iter_open_container(&inner, DBUS_TYPE_ARRAY, "s", &array);
+        for (const auto& string : strings) {
+            const char* v = string.c_str();
+            ok = ok && dbus_message_iter_append_basic(&array, DBUS_TYPE_STRING, &v);
+        }
+        ok = ok && dbus_message_iter_close_container(&inner, &array);
+    }
+    if (!ok) {
+        dbus_message_iter_abandon_container(iter, &inner);
+        return false;
+    }
+    return dbus_message_iter_close_container(iter, &inner);
+}
+
+bool validObject(const std::string& service, const std::string& path, const std::string& interface,
+                 const std::string& name) {
+    return dbus_validate_bus_name(service.c_str(), nullptr) &&
+           dbus_validate_path(path.c_str(), nullptr) &&
+           dbus_validate_interface(interface.c_str(), nullptr) &&
+           dbus_validate_member(name.c_str(), nullptr);
+}
+
 }  // namespace
 
 std::unique_ptr<SessionBus> SessionBus::connect() {
@@ -203,6 +303,70 @@ bool SessionBus::call(const DBusCall& call, std::string* error) {
     Message reply(dbus_connection_send_with_reply_and_block(connection_, message.get(), kTimeoutMs,
                                                             failure.get()));
     if (!reply) return fail(failure.text());
+    return true;
+}
+
+std::optional<DBusValue> SessionBus::getProperty(const std::string& service,
+                                                 const std::string& path,
+                                                 const std::string& interface,
+                                                 const std::string& name) {
+    if (!validObject(service, path, interface, name)) return std::nullopt;
+    Message message(dbus_message_new_method_call(service.c_str(), path.c_str(),
+                                                 "org.freedesktop.DBus.Properties", "Get"));
+    if (!message) return std::nullopt;
+    dbus_message_set_auto_start(message.get(), FALSE);
+    const char* i = interface.c_str();
+    const char* n = name.c_str();
+    if (!dbus_message_append_args(message.get(), DBUS_TYPE_STRING, &i, DBUS_TYPE_STRING, &n,
+                                  DBUS_TYPE_INVALID)) {
+        return std::nullopt;
+    }
+    ScopedError error;
+    Message reply(dbus_connection_send_with_reply_and_block(connection_, message.get(), kTimeoutMs,
+                                                            error.get()));
+    DBusMessageIter iter;
+    if (!reply || !dbus_message_iter_init(reply.get(), &iter)) return std::nullopt;
+    return readValue(&iter);
+}
+
+bool SessionBus::setProperty(const std::string& service, const std::string& path,
+                             const std::string& interface, const std::string& name,
+                             const DBusValue& value) {
+    if (!validObject(service, path, interface, name)) return false;
+    Message message(dbus_message_new_method_call(service.c_str(), path.c_str(),
+                                                 "org.freedesktop.DBus.Properties", "Set"));
+    if (!message) return false;
+    dbus_message_set_auto_start(message.get(), FALSE);
+    DBusMessageIter iter;
+    dbus_message_iter_init_append(message.get(), &iter);
+    const char* i = interface.c_str();
+    const char* n = name.c_str();
+    if (!dbus_message_iter_append_basic(&iter, DBUS_TYPE_STRING, &i) ||
+        !dbus_message_iter_append_basic(&iter, DBUS_TYPE_STRING, &n) ||
+        !appendVariant(&iter, value)) {
+        return false;
+    }
+    ScopedError error;
+    Message reply(dbus_connection_send_with_reply_and_block(connection_, message.get(), kTimeoutMs,
+                                                            error.get()));
+    return reply != nullptr;
+}
+
+bool SessionBus::emitSignal(const std::string& path, const std::string& interface,
+                            const std::string& member,
+                            const std::function<bool(DBusMessageIter*)>& append) {
+    if (!dbus_validate_path(path.c_str(), nullptr) ||
+        !dbus_validate_interface(interface.c_str(), nullptr) ||
+        !dbus_validate_member(member.c_str(), nullptr)) {
+        return false;
+    }
+    Message signal(dbus_message_new_signal(path.c_str(), interface.c_str(), member.c_str()));
+    if (!signal) return false;
+    DBusMessageIter iter;
+    dbus_message_iter_init_append(signal.get(), &iter);
+    if (append && !append(&iter)) return false;
+    if (!dbus_connection_send(connection_, signal.get(), nullptr)) return false;
+    dbus_connection_flush(connection_);
     return true;
 }
 

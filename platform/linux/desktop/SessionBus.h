@@ -1,14 +1,23 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include "platform/linux/desktop/Trigger.h"
 
 struct DBusConnection;
+struct DBusMessageIter;
 
 namespace tavix::platform::desktop {
+
+// A property value of the basic types desktop services use; unsigned and signed integers of
+// every width read as int64, object paths as strings.
+using DBusValue = std::variant<bool, std::int64_t, double, std::string, std::vector<std::string>>;
 
 // A private connection to the user's session bus (libdbus). It owns no well-known name: the
 // desktop services are called as the ordinary client Tavix is.
@@ -27,6 +36,16 @@ class SessionBus {
     bool offers(const DBusCall& call);
     // False when the call cannot be made or the service answers with an error (`error`).
     bool call(const DBusCall& call, std::string* error = nullptr);
+
+    // org.freedesktop.DBus.Properties Get and Set, never starting the service. A value of
+    // another type reads as nothing; an int64 is set as int32 when it fits, a vector as "as".
+    std::optional<DBusValue> getProperty(const std::string& service, const std::string& path,
+                                         const std::string& interface, const std::string& name);
+    bool setProperty(const std::string& service, const std::string& path,
+                     const std::string& interface, const std::string& name, const DBusValue& value);
+    // A signal from this connection; `append` writes its arguments and says whether it could.
+    bool emitSignal(const std::string& path, const std::string& interface,
+                    const std::string& member, const std::function<bool(DBusMessageIter*)>& append);
 
     static constexpr int kTimeoutMs = 1000;
 

@@ -7,15 +7,21 @@ class LinuxHIDEventSystem::Client final : public HIDEventSystemClient {
     explicit Client(std::shared_ptr<Properties> properties) : properties_(std::move(properties)) {}
 
     void setProperty(const std::string& key, const HIDPropertyValue& value) override {
-        std::lock_guard guard(properties_->mutex);
-        properties_->values.insert_or_assign(key, value);
+        {
+            std::lock_guard guard(properties_->mutex);
+            properties_->values.insert_or_assign(key, value);
+        }
+        if (properties_->apply) properties_->apply(key, value);
     }
 
   private:
     std::shared_ptr<Properties> properties_;
 };
 
-LinuxHIDEventSystem::LinuxHIDEventSystem() : properties_(std::make_shared<Properties>()) {}
+LinuxHIDEventSystem::LinuxHIDEventSystem(Apply apply)
+    : properties_(std::make_shared<Properties>()) {
+    properties_->apply = std::move(apply);
+}
 
 std::shared_ptr<HIDEventSystemClient> LinuxHIDEventSystem::createSimpleClient() {
     return std::make_shared<Client>(properties_);

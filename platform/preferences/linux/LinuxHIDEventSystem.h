@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <mutex>
 
@@ -8,11 +9,14 @@
 namespace tavix::platform {
 
 // Linux has no single live input system to hand properties to; the clients keep the latest value
-// of each property for the diagnostics, and the Linux device layer applies those it has an
-// equivalent for.
+// of each property for the diagnostics and hand every property to the Linux device layer, which
+// applies those it has an equivalent for.
 class LinuxHIDEventSystem final : public HIDEventSystem {
   public:
-    LinuxHIDEventSystem();
+    // Called on the setting thread after each property is kept; it must not set properties.
+    using Apply = std::function<void(const std::string& key, const HIDPropertyValue& value)>;
+
+    explicit LinuxHIDEventSystem(Apply apply = {});
 
     std::shared_ptr<HIDEventSystemClient> createSimpleClient() override;
 
@@ -23,6 +27,7 @@ class LinuxHIDEventSystem final : public HIDEventSystem {
     struct Properties {
         mutable std::mutex mutex;
         std::map<std::string, HIDPropertyValue> values;
+        Apply apply;
     };
     class Client;
 

@@ -1,0 +1,49 @@
+#include "platform/linux/mouse/DesktopPreferenceStore.h"
+
+namespace tavix::platform::mouse {
+
+std::optional<MirroredSetting> mirroredSetting(const std::string& key,
+                                               const PreferenceDomain& domain) {
+    if (!domain.isGlobal()) return std::nullopt;
+    if (key == "com.apple.mouse.scaling") return MirroredSetting::trackingSpeed;
+    if (key == "com.apple.scrollwheel.scaling") return MirroredSetting::scrollSpeed;
+    if (key == "com.apple.mouse.doubleClickThreshold") return MirroredSetting::doubleClickInterval;
+    if (key == "com.apple.swipescrolldirection") return MirroredSetting::naturalScroll;
+    return std::nullopt;
+}
+
+DesktopPreferenceStore::DesktopPreferenceStore(std::shared_ptr<PreferenceStore> files,
+                                               std::shared_ptr<DesktopMouseSettings> desktop,
+                                               std::shared_ptr<CloneMouseSettings> clone)
+    : files_(std::move(files)), desktop_(std::move(desktop)), clone_(std::move(clone)) {}
+
+std::optional<PreferenceValue> DesktopPreferenceStore::copyValue(
+    const std::string& key, const PreferenceDomain& domain) const {
+    const auto setting = mirroredSetting(key, domain);
+    if (!setting) return files_->copyValue(key, domain);
+    auto value = desktop_ ? desktop_->read(*setting) : std::nullopt;
+    if (clone_) clone_->setDesktopApplies(*setting, value.has_value());
+    return value ? value : files_->copyValue(key, domain);
+}
+
+void DesktopPreferenceStore::setValue(const std::string& key, const PreferenceValue& value,
+                                      const PreferenceDomain& domain) {
+    const auto setting = mirroredSetting(key, domain);
+    if (!setting) return files_->setValue(key, value, domain);
+    const bool onDesktop = desktop_ && desktop_->write(*setting, value);
+    if (clone_) clone_->setDesktopApplies(*setting, onDesktop);
+    if (onDesktop) return;
+    files_->setValue(key, value, domain);
+    // Natural scrolling has no input-system property: the clones learn it here.
+    if (const auto natural = booleanValue(value);
+        clone_ && natural && *setting == MirroredSetting::naturalScroll) {
+        clone_->setNaturalScroll(*natural);
+    }
+}
+
+bool DesktopPreferenceStore::synchronize(const PreferenceDomain& domain) {
+    if (domain.isGlobal() && desktop_) desktop_->synchronize();
+    return files_->synchronize(domain);
+}
+
+}  // namespace tavix::platform::mouse

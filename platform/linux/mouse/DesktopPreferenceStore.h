@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/linux/mouse/CloneMouseSettings.h"
+#include "platform/linux/mouse/DesktopMouseSettings.h"
+#include "platform/preferences/PreferenceStore.h"
+
+namespace tavix::platform::mouse {
+
+// The preference store on a Linux desktop. The mirrored mouse settings live where the running
+// desktop keeps them and are read back from there every time; a setting the desktop does not
+// have, or cannot take right now, falls back to the property-list files, and the Magic Mouse
+// clones apply it instead. Every other key goes to the files.
+class DesktopPreferenceStore final : public PreferenceStore {
+  public:
+    // `desktop` is absent on a desktop with no home for any of them; `clone` may be absent.
+    DesktopPreferenceStore(std::shared_ptr<PreferenceStore> files,
+                           std::shared_ptr<DesktopMouseSettings> desktop,
+                           std::shared_ptr<CloneMouseSettings> clone);
+
+    std::optional<PreferenceValue> copyValue(const std::string& key,
+                                             const PreferenceDomain& domain) const override;
+    void setValue(const std::string& key, const PreferenceValue& value,
+                  const PreferenceDomain& domain) override;
+    bool synchronize(const PreferenceDomain& domain) override;
+
+  private:
+    std::shared_ptr<PreferenceStore> files_;
+    std::shared_ptr<DesktopMouseSettings> desktop_;
+    std::shared_ptr<CloneMouseSettings> clone_;
+};
+
+}  // namespace tavix::platform::mouse

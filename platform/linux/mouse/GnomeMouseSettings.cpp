@@ -1,0 +1,109 @@
+#include "platform/linux/mouse/GnomeMouseSettings.h"
+
+#include <gio/gio.h>
+
+#include "platform/linux/mouse/MouseSettingMappings.h"
+
+namespace tavix::platform::mouse {
+namespace {
+
+struct SchemaUnref {
+    void operator()(GSettingsSchema* schema) const { g_settings_schema_unref(schema); }
+};
+using Schema = std::unique_ptr<GSettingsSchema, SchemaUnref>;
+struct KeyUnref {
+    void operator()(GSettingsSchemaKey* key) const { g_settings_schema_key_unref(key); }
+};
+
+struct GnomeKey {
+    const char* name;
+    const char* type;
+};
+
+std::optional<GnomeKey> gnomeKey(MirroredSetting setting) {
+    switch (setting) {
+        case MirroredSetting::trackingSpeed:
+            return GnomeKey{"speed", "d"};
+        case MirroredSetting::doubleClickInterval:
+            return GnomeKey{"double-click", "i"};
+        case MirroredSetting::naturalScroll:
+            return GnomeKey{"natural-scroll", "b"};
+        case MirroredSetting::scrollSpeed:
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::unique_ptr<GnomeMouseSettings> GnomeMouseSettings::open() {
+    GSettingsSchemaSource* source = g_settings_schema_source_get_default();
+    if (!source) return nullptr;
+    Schema schema(g_settings_schema_source_lookup(source, kSchema, TRUE));
+    if (!schema) return nullptr;
+    return std::unique_ptr<GnomeMouseSettings>(
+        new GnomeMouseSettings(g_settings_new_full(schema.get(), nullptr, nullptr)));
+}
+
+GnomeMouseSettings::~GnomeMouseSettings() {
+    g_object_unref(settings_);
+}
+
+const char* GnomeMouseSettings::keyFor(MirroredSetting setting) const {
+    const auto key = gnomeKey(setting);
+    if (!key) return nullptr;
+    GSettingsSchema* schema = nullptr;
+    g_object_get(settings_, "settings-schema", &schema, nullptr);
+    if (!schema) return nullptr;
+    const Schema owned(schema);
+    if (!g_settings_schema_has_key(schema, key->name)) return nullptr;
+    const std::unique_ptr<GSettingsSchemaKey, KeyUnref> schemaKey(
+        g_settings_schema_get_key(schema, key->name));
+    const GVariantType* type = g_settings_schema_key_get_value_type(schemaKey.get());
+    return g_variant_type_equal(type, G_VARIANT_TYPE(key->type)) ? key->name : nullptr;
+}
+
+std::optional<PreferenceValue> GnomeMouseSettings::read(MirroredSetting setting) {
+    const char* key = keyFor(setting);
+    if (!key) return std::nullopt;
+    switch (setting) {
+        case MirroredSetting::trackingSpeed:
+            return trackingFromLibinputSpeed(g_settings_get_double(settings_, key));
+        case MirroredSetting::doubleClickInterval:
+            return secondsFromMilliseconds(g_settings_get_int(settings_, key));
+        case MirroredSetting::naturalScroll:
+            return g_settings_get_boolean(settings_, key) != FALSE;
+        case MirroredSetting::scrollSpeed:
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+bool GnomeMouseSettings::write(MirroredSetting setting, const PreferenceValue& value) {
+    const char* key = keyFor(setting);
+    if (!key) return false;
+    switch (setting) {
+        case MirroredSetting::trackingSpeed: {
+            const auto tracking = numberValue(value);
+            return tracking &&
+                   g_settings_set_double(settings_, key, libinputSpeedFromTracking(*tracking));
+        }
+        case MirroredSetting::doubleClickInterval: {
+            const auto seconds = numberValue(value);
+            return seconds && g_settings_set_int(settings_, key, millisecondsFromSeconds(*seconds));
+        }
+        case MirroredSetting::naturalScroll: {
+            const auto natural = booleanValue(value);
+            return natural && g_settings_set_boolean(settings_, key, *natural);
+        }
+        case MirroredSetting::scrollSpeed:
+            return false;
+    }
+    return false;
+}
+
+void GnomeMouseSettings::synchronize() {
+    g_settings_sync();
+}
+
+}  // namespace tavix::platform::mouse

@@ -1,0 +1,102 @@
+#include "platform/linux/mouse/KConfigFile.h"
+
+#include <cstdio>
+#include <fstream>
+#include <vector>
+
+namespace tavix::platform::mouse {
+namespace {
+
+std::vector<std::string> readLines(const std::filesystem::path& file) {
+    std::vector<std::string> lines;
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+bool isGroupLine(const std::string& line) {
+    return !line.empty() && line.front() == '[';
+}
+
+// The key of a "key=value" line, with spaces around it and a locale or flag suffix ("[$e]")
+// removed; nothing for comments and other lines.
+std::optional<std::string> keyOf(const std::string& line) {
+    if (line.empty() || line.front() == '#' || isGroupLine(line)) return std::nullopt;
+    const auto equals = line.find('=');
+    if (equals == std::string::npos) return std::nullopt;
+    std::string key = line.substr(0, equals);
+    if (const auto bracket = key.find('['); bracket != std::string::npos) key.resize(bracket);
+    while (!key.empty() && key.back() == ' ') key.pop_back();
+    return key;
+}
+
+std::string valueOf(const std::string& line) {
+    std::string value = line.substr(line.find('=') + 1);
+    const auto start = value.find_first_not_of(' ');
+    return start == std::string::npos ? std::string() : value.substr(start);
+}
+
+}  // namespace
+
+std::optional<std::string> readKConfigEntry(const std::filesystem::path& file,
+                                            const std::string& group, const std::string& key) {
+    bool inGroup = false;
+    std::optional<std::string> found;
+    for (const auto& line : readLines(file)) {
+        if (isGroupLine(line)) {
+            inGroup = line == "[" + group + "]";
+        } else if (inGroup && keyOf(line) == key) {
+            found = valueOf(line);  // the last one wins, as in KConfig
+        }
+    }
+    return found;
+}
+
+bool writeKConfigEntry(const std::filesystem::path& file, const std::string& group,
+                       const std::string& key, const std::string& value) {
+    auto lines = readLines(file);
+    const std::string entry = key + "=" + value;
+    const std::string header = "[" + group + "]";
+    std::optional<std::size_t> entryLine;
+    std::optional<std::size_t> groupEnd;  // where a new entry of the group goes
+    bool inGroup = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (isGroupLine(lines[i])) {
+            inGroup = lines[i] == header;
+            if (inGroup) groupEnd = i + 1;
+            continue;
+        }
+        if (!inGroup) continue;
+        if (keyOf(lines[i]) == key) entryLine = i;
+        if (!lines[i].empty()) groupEnd = i + 1;
+    }
+    if (entryLine) {
+        lines[*entryLine] = entry;
+    } else if (groupEnd) {
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*groupEnd), entry);
+    } else {
+        if (!lines.empty() && !lines.back().empty()) lines.emplace_back();
+        lines.push_back(header);
+        lines.push_back(entry);
+    }
+
+    std::error_code error;
+    std::filesystem::create_directories(file.parent_path(), error);
+    const auto temporary = file.string() + ".tavix-new";
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        for (const auto& line : lines) out << line << '\n';
+        out.flush();
+        if (!out) {
+            std::filesystem::remove(temporary, error);
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), file.c_str()) != 0) {
+        std::filesystem::remove(temporary, error);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tavix::platform::mouse

@@ -1,0 +1,72 @@
+#include "platform/linux/mouse/LinuxPreferenceServices.h"
+
+#include "platform/linux/desktop/DesktopActions.h"
+#include "platform/linux/mouse/CloneMouseSettings.h"
+#include "platform/linux/mouse/DesktopPreferenceStore.h"
+#include "platform/linux/mouse/GnomeMouseSettings.h"
+#include "platform/linux/mouse/KdeMouseSettings.h"
+#include "platform/preferences/HIDEventSystem.h"
+#include "platform/preferences/linux/PlistPreferenceStore.h"
+
+namespace tavix::platform::mouse {
+namespace {
+
+std::shared_ptr<DesktopMouseSettings> desktopSettings(
+    desktop::Desktop desktop, const LinuxPreferenceServices::Options& options) {
+    switch (desktop) {
+        case desktop::Desktop::gnome:
+            return GnomeMouseSettings::open();
+        case desktop::Desktop::kde:
+            return std::make_shared<KdeMouseSettings>(
+                options.configHome.value_or(desktop::DesktopActions::configHome()),
+                options.connectBus);
+        case desktop::Desktop::other:
+            return nullptr;
+    }
+    return nullptr;
+}
+
+// The clones start where the settings stand; the defaults are the settings' own.
+void seed(PreferenceStore& store, CloneMouseSettings& clone) {
+    const auto global = PreferenceDomain::global();
+    clone.setTrackingSpeed(
+        numberValue(store.copyValue("com.apple.mouse.scaling", global)).value_or(1.0));
+    clone.setScrollSpeed(
+        numberValue(store.copyValue("com.apple.scrollwheel.scaling", global)).value_or(0.3125));
+    clone.setNaturalScroll(
+        booleanValue(store.copyValue("com.apple.swipescrolldirection", global)).value_or(true));
+    clone.setButtonMode(
+        stringValue(store.copyValue("MouseButtonMode", PreferenceDomain::application(
+                                                           "com.apple.AppleMultitouchMouse")))
+            .value_or("TwoButton"));
+}
+
+}  // namespace
+
+LinuxPreferenceServices makeLinuxPreferenceServices(LinuxPreferenceServices::Options options) {
+    LinuxPreferenceServices services;
+    services.desktop =
+        desktop::detectRunningSession(options.connectBus, options.currentDesktop).desktop;
+    services.cloneSettings = std::make_shared<input::CloneSettings>();
+    auto clone = std::make_shared<CloneMouseSettings>(services.cloneSettings);
+    auto files = std::make_shared<PlistPreferenceStore>(
+        options.preferencesDirectory ? options.preferencesDirectory
+                                     : PlistPreferenceStore::defaultDirectory());
+    services.store = std::make_shared<DesktopPreferenceStore>(
+        std::move(files), desktopSettings(services.desktop, options), clone);
+    services.hid = std::make_shared<LinuxHIDEventSystem>(
+        [clone](const std::string& key, const HIDPropertyValue& value) {
+            clone->setHIDProperty(key, value);
+        });
+    seed(*services.store, *clone);
+    return services;
+}
+
+std::shared_ptr<input::CloneSettings> installLinuxPreferenceServices() {
+    auto services = makeLinuxPreferenceServices();
+    installPreferenceStore(services.store);
+    installHIDEventSystem(services.hid);
+    return services.cloneSettings;
+}
+
+}  // namespace tavix::platform::mouse

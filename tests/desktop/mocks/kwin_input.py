@@ -1,0 +1,36 @@
+'''KWin's input devices: a Magic Mouse, its Tavix clone and an unrelated mouse.'''
+
+import dbus
+
+BUS_NAME = 'org.kde.KWin'
+MAIN_OBJ = '/org/kde/KWin/InputDevice'
+MAIN_IFACE = 'org.kde.KWin.InputDeviceManager'
+SYSTEM_BUS = False
+
+DEVICE_IFACE = 'org.kde.KWin.InputDevice'
+
+DEVICES = {
+    'event3': ('Apple Inc. Magic Mouse 2', 0x004c, 0x0269),
+    'event7': ('Apple Inc. Magic Mouse 2 (Tavix)', 0, 0),
+    'event9': ('Logitech USB Optical Mouse', 0x046d, 0xc077),
+}
+
+
+def load(mock, parameters):
+    parameters = parameters or {}
+    if parameters.get('noManager'):
+        return
+    names = [n for n in DEVICES if n != 'event7' or not parameters.get('noClone')]
+    mock.AddProperty(MAIN_IFACE, 'devicesSysNames', dbus.Array(names, signature='s'))
+    for sys_name in names:
+        name, vendor, product = DEVICES[sys_name]
+        mock.AddObject(MAIN_OBJ + '/' + sys_name, DEVICE_IFACE, {
+            'name': dbus.String(name),
+            'sysName': dbus.String(sys_name),
+            'vendor': dbus.UInt32(vendor),
+            'product': dbus.UInt32(product),
+            'pointer': dbus.Boolean(True),
+            'pointerAcceleration': dbus.Double(0.0),
+            'scrollFactor': dbus.Double(1.0),
+            'naturalScroll': dbus.Boolean(False),
+        }, [])
