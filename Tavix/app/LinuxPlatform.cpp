@@ -12,9 +12,10 @@
 #include "platform/linux/Syslog.h"
 #include "platform/linux/SystemClock.h"
 #include "platform/linux/XdgAutostart.h"
+#include "platform/linux/input/CloneFilter.h"
+#include "platform/linux/input/PhysicalInput.h"
+#include "platform/linux/mouse/LinuxPreferenceServices.h"
 #include "platform/preferences/linux/DBusNotificationCenter.h"
-#include "platform/preferences/linux/LinuxHIDEventSystem.h"
-#include "platform/preferences/linux/PlistPreferenceStore.h"
 
 namespace tavix {
 
@@ -34,11 +35,19 @@ void installLinuxPlatform(std::vector<std::string> arguments) {
     // access the events pass the tap chain and go nowhere; the permission rows say why.
     static const auto& desktop = *new LinuxDesktop(LinuxDesktop::open(clock));
     installWorkspace(desktop.workspace);
-    installEventSystem(
-        std::make_shared<EventSystem>(std::make_shared<LinuxEventBackend>(desktop.backendParts())));
-    installPreferenceStore(
-        std::make_shared<PlistPreferenceStore>(PlistPreferenceStore::defaultDirectory()));
-    installHIDEventSystem(std::make_shared<LinuxHIDEventSystem>());
+    // The mouse settings live on the desktop where it has them; the Magic Mouse clones apply
+    // the rest. GNOME's natural scrolling turns the virtual pointer's wheel too, and with it
+    // the zoom notches, so those are turned back.
+    mouse::LinuxPreferenceServices::Options preferences;
+    preferences.wheelsInverted = [output = desktop.output](bool inverted) {
+        if (output) output->setNaturalScrolling(inverted);
+    };
+    auto cloneSettings = mouse::installLinuxPreferenceServices(std::move(preferences));
+    auto parts = desktop.backendParts();
+    parts.input = std::make_shared<input::PhysicalInput>(
+        input::MagicMouseReader::shared(),
+        input::filteredClones(input::MagicMouseTap::uinputClone, std::move(cloneSettings)));
+    installEventSystem(std::make_shared<EventSystem>(std::make_shared<LinuxEventBackend>(parts)));
     installDistributedNotificationCenter(std::make_shared<DBusNotificationCenter>());
     installPermissions(std::make_shared<DevicePermissions>());
     installLoginItems(std::make_shared<XdgAutostart>(executablePath()));

@@ -24,10 +24,11 @@ struct GnomeStore {
     std::shared_ptr<InMemoryPreferenceStore> files = std::make_shared<InMemoryPreferenceStore>();
     std::shared_ptr<input::CloneSettings> transform = std::make_shared<input::CloneSettings>();
     std::shared_ptr<CloneMouseSettings> clone = std::make_shared<CloneMouseSettings>(transform);
+    std::optional<bool> wheelsInverted;
     DesktopPreferenceStore store;
 
     explicit GnomeStore(std::shared_ptr<DesktopMouseSettings> gnome)
-        : store(files, std::move(gnome), clone) {}
+        : store(files, std::move(gnome), clone, [this](bool on) { wheelsInverted = on; }) {}
 
     void set(const char* key, const PreferenceValue& value) {
         store.setValue(key, value, kGlobal);
@@ -57,6 +58,7 @@ TEST(GnomeMouseSettings, SettingsGoToGnomeAndComeBackFromIt) {
     EXPECT_DOUBLE_EQ(g_settings_get_double(own.get(), "speed"), 0.5);
     EXPECT_EQ(g_settings_get_int(own.get(), "double-click"), 250);
     EXPECT_TRUE(g_settings_get_boolean(own.get(), "natural-scroll"));
+    EXPECT_EQ(s.wheelsInverted, true);  // GNOME turns the virtual pointer's wheel too
     EXPECT_FALSE(s.filesHave("com.apple.mouse.scaling"));
     EXPECT_EQ(s.get("com.apple.mouse.scaling"), PreferenceValue(2.0));
     EXPECT_EQ(s.get("com.apple.mouse.doubleClickThreshold"), PreferenceValue(0.25));
@@ -66,6 +68,7 @@ TEST(GnomeMouseSettings, SettingsGoToGnomeAndComeBackFromIt) {
     g_settings_set_boolean(own.get(), "natural-scroll", FALSE);
     EXPECT_EQ(s.get("com.apple.mouse.scaling"), PreferenceValue(0.5));
     EXPECT_EQ(s.get("com.apple.swipescrolldirection"), PreferenceValue(false));
+    EXPECT_EQ(s.wheelsInverted, false);
 
     // GNOME has no scroll speed: it stays in the files and the clones scale the wheel, while
     // pointer speed and natural scrolling are GNOME's to apply.

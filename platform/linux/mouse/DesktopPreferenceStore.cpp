@@ -14,8 +14,12 @@ std::optional<MirroredSetting> mirroredSetting(const std::string& key,
 
 DesktopPreferenceStore::DesktopPreferenceStore(std::shared_ptr<PreferenceStore> files,
                                                std::shared_ptr<DesktopMouseSettings> desktop,
-                                               std::shared_ptr<CloneMouseSettings> clone)
-    : files_(std::move(files)), desktop_(std::move(desktop)), clone_(std::move(clone)) {}
+                                               std::shared_ptr<CloneMouseSettings> clone,
+                                               WheelsInverted wheelsInverted)
+    : files_(std::move(files)),
+      desktop_(std::move(desktop)),
+      clone_(std::move(clone)),
+      wheelsInverted_(std::move(wheelsInverted)) {}
 
 std::optional<PreferenceValue> DesktopPreferenceStore::copyValue(
     const std::string& key, const PreferenceDomain& domain) const {
@@ -23,6 +27,10 @@ std::optional<PreferenceValue> DesktopPreferenceStore::copyValue(
     if (!setting) return files_->copyValue(key, domain);
     auto value = desktop_ ? desktop_->read(*setting) : std::nullopt;
     if (clone_) clone_->setDesktopApplies(*setting, value.has_value());
+    if (const auto natural = booleanValue(value);
+        natural && wheelsInverted_ && *setting == MirroredSetting::naturalScroll) {
+        wheelsInverted_(*natural);
+    }
     return value ? value : files_->copyValue(key, domain);
 }
 
@@ -32,13 +40,15 @@ void DesktopPreferenceStore::setValue(const std::string& key, const PreferenceVa
     if (!setting) return files_->setValue(key, value, domain);
     const bool onDesktop = desktop_ && desktop_->write(*setting, value);
     if (clone_) clone_->setDesktopApplies(*setting, onDesktop);
-    if (onDesktop) return;
+    const auto natural = *setting == MirroredSetting::naturalScroll ? booleanValue(value)
+                                                                    : std::nullopt;
+    if (onDesktop) {
+        if (natural && wheelsInverted_) wheelsInverted_(*natural);
+        return;
+    }
     files_->setValue(key, value, domain);
     // Natural scrolling has no input-system property: the clones learn it here.
-    if (const auto natural = booleanValue(value);
-        clone_ && natural && *setting == MirroredSetting::naturalScroll) {
-        clone_->setNaturalScroll(*natural);
-    }
+    if (natural && clone_) clone_->setNaturalScroll(*natural);
 }
 
 bool DesktopPreferenceStore::synchronize(const PreferenceDomain& domain) {

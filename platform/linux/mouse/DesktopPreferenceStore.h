@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/linux/mouse/CloneMouseSettings.h"
@@ -14,10 +15,15 @@ namespace tavix::platform::mouse {
 // clones apply it instead. Every other key goes to the files.
 class DesktopPreferenceStore final : public PreferenceStore {
   public:
+    // Told the desktop's natural scrolling each time it is read or written, where the desktop
+    // turns every mouse's wheel around, Tavix's own virtual pointer included (GNOME).
+    using WheelsInverted = std::function<void(bool)>;
+
     // `desktop` is absent on a desktop with no home for any of them; `clone` may be absent.
     DesktopPreferenceStore(std::shared_ptr<PreferenceStore> files,
                            std::shared_ptr<DesktopMouseSettings> desktop,
-                           std::shared_ptr<CloneMouseSettings> clone);
+                           std::shared_ptr<CloneMouseSettings> clone,
+                           WheelsInverted wheelsInverted = {});
 
     std::optional<PreferenceValue> copyValue(const std::string& key,
                                              const PreferenceDomain& domain) const override;
@@ -29,6 +35,7 @@ class DesktopPreferenceStore final : public PreferenceStore {
     std::shared_ptr<PreferenceStore> files_;
     std::shared_ptr<DesktopMouseSettings> desktop_;
     std::shared_ptr<CloneMouseSettings> clone_;
+    WheelsInverted wheelsInverted_;
 };
 
 }  // namespace tavix::platform::mouse

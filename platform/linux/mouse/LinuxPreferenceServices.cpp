@@ -52,8 +52,12 @@ LinuxPreferenceServices makeLinuxPreferenceServices(LinuxPreferenceServices::Opt
     auto files = std::make_shared<PlistPreferenceStore>(
         options.preferencesDirectory ? options.preferencesDirectory
                                      : PlistPreferenceStore::defaultDirectory());
+    auto wheelsInverted = services.desktop == desktop::Desktop::gnome
+                              ? std::move(options.wheelsInverted)
+                              : DesktopPreferenceStore::WheelsInverted{};
     services.store = std::make_shared<DesktopPreferenceStore>(
-        std::move(files), desktopSettings(services.desktop, options), clone);
+        std::move(files), desktopSettings(services.desktop, options), clone,
+        std::move(wheelsInverted));
     services.hid = std::make_shared<LinuxHIDEventSystem>(
         [clone](const std::string& key, const HIDPropertyValue& value) {
             clone->setHIDProperty(key, value);
@@ -62,8 +66,9 @@ LinuxPreferenceServices makeLinuxPreferenceServices(LinuxPreferenceServices::Opt
     return services;
 }
 
-std::shared_ptr<input::CloneSettings> installLinuxPreferenceServices() {
-    auto services = makeLinuxPreferenceServices();
+std::shared_ptr<input::CloneSettings> installLinuxPreferenceServices(
+    LinuxPreferenceServices::Options options) {
+    auto services = makeLinuxPreferenceServices(std::move(options));
     installPreferenceStore(services.store);
     installHIDEventSystem(services.hid);
     return services.cloneSettings;

@@ -9,6 +9,7 @@
 #include "platform/linux/desktop/DesktopActionTable.h"
 #include "platform/linux/desktop/SessionBus.h"
 #include "platform/linux/input/CloneSettings.h"
+#include "platform/linux/mouse/DesktopPreferenceStore.h"
 #include "platform/preferences/PreferenceStore.h"
 #include "platform/preferences/linux/LinuxHIDEventSystem.h"
 
@@ -32,14 +33,18 @@ struct LinuxPreferenceServices {
             &desktop::SessionBus::connect;
         // XDG_CURRENT_DESKTOP when absent.
         std::optional<std::string> currentDesktop;
+        // Where the desktop turns every mouse's wheel around for natural scrolling (GNOME):
+        // told whether it does, so the posted zoom notches can be turned to match.
+        DesktopPreferenceStore::WheelsInverted wheelsInverted;
     };
 };
 
 // The clones start from the stored settings, read through the new store.
 LinuxPreferenceServices makeLinuxPreferenceServices(LinuxPreferenceServices::Options options = {});
 
-// Makes them with the defaults and installs the store and the HID event system; returns the
-// settings to hand to the Magic Mouse clones.
-std::shared_ptr<input::CloneSettings> installLinuxPreferenceServices();
+// Makes them and installs the store and the HID event system; returns the settings to hand to
+// the Magic Mouse clones.
+std::shared_ptr<input::CloneSettings> installLinuxPreferenceServices(
+    LinuxPreferenceServices::Options options = {});
 
 }  // namespace tavix::platform::mouse
