@@ -5,7 +5,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: run test deps build tsan asan bench clean
+.PHONY: run screenshot test deps build tsan asan bench clean
 
 deps:
 	@./scripts/install-deps.sh
@@ -14,8 +14,21 @@ build: deps
 	@cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
+# With a display: the application on its simulated mouse, with its settings window, printing
+# every event it posts, until it is quit. Without one: the demo script replayed headless.
 run: build
-	@$(BUILD)/tools/tavix-replay examples/demo.jsonl
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+		echo "tavix --demo --verbose: quit it from the tray menu, with Ctrl+Q in its window, or Ctrl+C here"; \
+		$(BUILD)/Tavix/tavix --demo --verbose || [ $$? -eq 130 ]; \
+	else \
+		echo "No display (DISPLAY and WAYLAND_DISPLAY are empty): replaying examples/demo.jsonl headless"; \
+		$(BUILD)/tools/tavix-replay examples/demo.jsonl; \
+	fi
+
+# The settings window during the demo, rendered off screen, for the README.
+screenshot: build
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/tools/tavix-screenshot docs/screenshot.png
+	@echo "wrote docs/screenshot.png"
 
 test: build tsan asan
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

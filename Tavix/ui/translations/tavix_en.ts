@@ -76,6 +76,10 @@
         <translation>Tavix</translation>
     </message>
     <message>
+        <source>启用 Tavix</source>
+        <translation>Enable Tavix</translation>
+    </message>
+    <message>
         <source>%1 已连接</source>
         <translation>%1 connected</translation>
     </message>

@@ -1,0 +1,55 @@
+#include "Tavix/app/LinuxPlatform.h"
+
+#include <filesystem>
+#include <memory>
+
+#include "platform/events/EventSystem.h"
+#include "platform/linux/DesktopWorkspace.h"
+#include "platform/linux/DevicePermissions.h"
+#include "platform/linux/LogindWakeNotice.h"
+#include "platform/linux/ProcessRelauncher.h"
+#include "platform/linux/QtMainQueue.h"
+#include "platform/linux/Syslog.h"
+#include "platform/linux/SystemClock.h"
+#include "platform/linux/XdgAutostart.h"
+#include "platform/preferences/linux/DBusNotificationCenter.h"
+#include "platform/preferences/linux/LinuxHIDEventSystem.h"
+#include "platform/preferences/linux/PlistPreferenceStore.h"
+
+namespace tavix {
+namespace {
+
+using namespace platform;
+
+// Where events go until the desktop output is wired in: they pass the tap chain and stop here.
+class UnwiredEventBackend final : public EventBackend {
+  public:
+    std::optional<Point> pointerLocation() override { return std::nullopt; }
+    void leftTaps(const Event&, EventOrigin, bool) override {}
+};
+
+}  // namespace
+
+std::string executablePath() {
+    std::error_code error;
+    const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : path.string();
+}
+
+void installLinuxPlatform(std::vector<std::string> arguments) {
+    installClock(std::make_shared<SystemClock>());
+    installMainQueue(std::make_shared<QtMainQueue>());
+    installWorkspace(std::make_shared<DesktopWorkspace>());
+    installEventSystem(std::make_shared<EventSystem>(std::make_shared<UnwiredEventBackend>()));
+    installPreferenceStore(
+        std::make_shared<PlistPreferenceStore>(PlistPreferenceStore::defaultDirectory()));
+    installHIDEventSystem(std::make_shared<LinuxHIDEventSystem>());
+    installDistributedNotificationCenter(std::make_shared<DBusNotificationCenter>());
+    installPermissions(std::make_shared<DevicePermissions>());
+    installLoginItems(std::make_shared<XdgAutostart>(executablePath()));
+    installWakeNotice(std::make_shared<LogindWakeNotice>());
+    installSystemLog(std::make_shared<Syslog>());
+    installRelauncher(std::make_shared<ProcessRelauncher>(std::move(arguments)));
+}
+
+}  // namespace tavix

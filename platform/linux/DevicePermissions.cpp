@@ -1,0 +1,103 @@
+#include "platform/linux/DevicePermissions.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <thread>
+
+#include "platform/MainQueue.h"
+#include "platform/linux/input/MagicMouseNodes.h"
+
+#if !defined(TAVIX_UDEV_RULE_INSTALLED) || !defined(TAVIX_UDEV_RULE_VENDOR) || \
+    !defined(TAVIX_RULE_HELPER) || !defined(TAVIX_HELP_PAGE)
+#error "the build names the udev rule, its helper and the help page"
+#endif
+
+extern char** environ;
+
+namespace tavix::platform {
+namespace {
+
+bool canOpen(const std::filesystem::path& path, int flags) {
+    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+}
+
+// A file:// URL; bytes outside the unreserved set (and '/') are percent-encoded.
+std::string fileURL(const std::string& path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string url = "file://";
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+            url += c;
+        } else {
+            url += '%';
+            url += kHex[byte >> 4];
+            url += kHex[byte & 0xF];
+        }
+    }
+    return url;
+}
+
+}  // namespace
+
+DevicePermissions::Locations DevicePermissions::configured() {
+    return {.rules = {TAVIX_UDEV_RULE_INSTALLED, TAVIX_UDEV_RULE_VENDOR},
+            .helper = TAVIX_RULE_HELPER,
+            .helpPage = fileURL(TAVIX_HELP_PAGE)};
+}
+
+DevicePermissions::DevicePermissions(Locations locations) : locations_(std::move(locations)) {}
+
+bool DevicePermissions::isTrusted() {
+    const auto nodes =
+        input::findMagicMouseNodes(locations_.sysClassInput, locations_.devInput);
+    return std::all_of(nodes.begin(), nodes.end(),
+                       [](const auto& node) { return canOpen(node.devnode, O_RDONLY); });
+}
+
+bool DevicePermissions::canPostEvents() {
+    return canOpen(locations_.uinput, O_WRONLY);
+}
+
+bool DevicePermissions::ruleInstalled() const {
+    std::error_code error;
+    return std::any_of(locations_.rules.begin(), locations_.rules.end(),
+                       [&](const auto& rule) { return std::filesystem::exists(rule, error); });
+}
+
+void DevicePermissions::requestGrants(Completion completion) {
+    auto finish = [completion = std::move(completion)](bool asked) {
+        if (completion) completion(asked);
+    };
+    if (ruleInstalled() || ::access(locations_.pkexec.c_str(), X_OK) != 0 ||
+        ::access(locations_.helper.c_str(), R_OK) != 0) {
+        finish(false);
+        return;
+    }
+    std::string pkexec = locations_.pkexec;
+    std::string helper = locations_.helper;
+    char* argv[] = {pkexec.data(), helper.data(), nullptr};
+    pid_t pid = 0;
+    if (posix_spawn(&pid, pkexec.c_str(), nullptr, nullptr, argv, environ) != 0) {
+        finish(false);
+        return;
+    }
+    // pkexec waits for the user to authenticate: never on the main thread.
+    std::thread([pid, finish = std::move(finish)] {
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        const bool installed = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        mainQueue().async([finish, installed] { finish(installed); });
+    }).detach();
+}
+
+}  // namespace tavix::platform

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+#include <vector>
+
+#include "platform/WakeNotice.h"
+
+namespace tavix::platform {
+
+// systemd-logind's PrepareForSleep(false) on the system bus: the machine has resumed. Without a
+// system bus (a container, a minimal system) no wake is ever reported.
+class LogindWakeNotice final : public QObject, public WakeNotice {
+    Q_OBJECT
+  public:
+    // On the main thread, once the application object exists.
+    LogindWakeNotice();
+    void observe(std::function<void()> onWake) override;
+    bool connected() const { return connected_; }
+
+  private slots:
+    void prepareForSleep(bool sleeping);
+
+  private:
+    bool connected_ = false;
+    std::vector<std::function<void()>> observers_;
+};
+
+}  // namespace tavix::platform

@@ -1,0 +1,59 @@
+#include "platform/linux/ProcessRelauncher.h"
+
+#include <signal.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+extern char** environ;
+
+namespace tavix::platform {
+
+ProcessRelauncher::ProcessRelauncher(std::vector<std::string> arguments, double delaySeconds)
+    : arguments_(std::move(arguments)), delay_(delaySeconds) {}
+
+bool ProcessRelauncher::relaunch() {
+    // Everything the child needs is made now: after fork() in a threaded process only
+    // async-signal-safe calls are allowed.
+    std::vector<std::string> words = arguments_;
+    std::vector<char*> argv;
+    for (auto& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    const std::string prefix = std::string(kRelaunchVariable) + "=";
+    std::vector<std::string> variables;
+    for (char** entry = environ; *entry; ++entry) {
+        if (std::strncmp(*entry, prefix.c_str(), prefix.size()) != 0) variables.emplace_back(*entry);
+    }
+    variables.push_back(prefix + std::to_string(getpid()));
+    std::vector<char*> envp;
+    for (auto& variable : variables) envp.push_back(variable.data());
+    envp.push_back(nullptr);
+
+    timespec delay{};
+    delay.tv_sec = static_cast<time_t>(delay_);
+    delay.tv_nsec = static_cast<long>((delay_ - static_cast<double>(delay.tv_sec)) * 1e9);
+
+    const pid_t pid = fork();
+    if (pid < 0) return false;
+    if (pid > 0) return true;
+
+    // The child: hold nothing of ours while it waits (a grabbed mouse, the instance lock), and
+    // let the new program start with default signal handling.
+    close_range(3, UINT_MAX, 0);
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGPIPE}) sigaction(signal, &byDefault, nullptr);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    while (nanosleep(&delay, &delay) == -1 && errno == EINTR) {
+    }
+    execve("/proc/self/exe", argv.data(), envp.data());
+    _exit(127);
+}
+
+}  // namespace tavix::platform

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "platform/linux/DevicePermissions.h"
+#include "platform/linux/XdgAutostart.h"
+#include "platform/sim/SimulatedPlatform.h"
+#include "tests/mouse_settings/TempDirectory.h"
+#include "tests/touch/SimDevices.h"
+
+namespace tavix::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::LoginItemStatus;
+using platform::XdgAutostart;
+
+// A program path no shell could take unquoted.
+const std::string kHostile = "a b \"q\" $HOME `id` 'x' \\ %f";
+
+std::string run(const std::string& command) {
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+        output += "exit " + std::to_string(WEXITSTATUS(pclose(pipe)));
+    }
+    return output;
+}
+
+TEST(XdgAutostartTest, EntryRoundTripsAndValidatesWithAHostilePath) {
+    TempDirectory home;
+    ScopedEnvironment config("XDG_CONFIG_HOME", (home.path() / "config").c_str());
+    const fs::path program = home.path() / kHostile / "tavix";
+    XdgAutostart items(program.string());
+    const fs::path entry = home.path() / "config" / "autostart" / "tavix.desktop";
+    EXPECT_EQ(XdgAutostart::defaultEntry(), entry);
+    EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
+
+    EXPECT_EQ(items.registerItem(), std::nullopt);
+    EXPECT_EQ(items.status(), LoginItemStatus::enabled);
+    EXPECT_EQ(run("desktop-file-validate '" + entry.string() + "' 2>&1"), "exit 0");
+    // Quoted, escaped for the quotes, then for the string: each backslash written twice.
+    const auto text = readFile(entry);
+    EXPECT_NE(text.find("Exec=\"" + home.path().string() +
+                        "/a b \\\\\"q\\\\\" \\\\$HOME \\\\`id\\\\` 'x' \\\\\\\\ %%f/tavix\"\n"),
+              std::string::npos)
+        << text;
+
+    // The session manager's own switches count as off.
+    writeFile(entry, text + "Hidden=true\n");
+    EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
+    writeFile(entry, "[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n");
+    EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
+    writeFile(entry, "[Other]\nHidden=true\n[Desktop Entry]\nHidden=false\n");
+    EXPECT_EQ(items.status(), LoginItemStatus::enabled);
+
+    EXPECT_EQ(items.unregisterItem(), std::nullopt);
+    EXPECT_FALSE(fs::exists(entry));
+    EXPECT_EQ(items.unregisterItem(), std::nullopt);
+    EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
+    EXPECT_EQ(XdgAutostart::execArgument("line\nbreak"), std::nullopt);
+}
+
+TEST(XdgAutostartTest, AFailedWriteIsReportedAndLeavesNothingBehind) {
+    TempDirectory home;
+    writeFile(home.path() / "autostart", "a file where the folder should be");
+    XdgAutostart items("/usr/bin/tavix", home.path() / "autostart" / "tavix.desktop");
+    const auto error = items.registerItem();
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find((home.path() / "autostart").string()), std::string::npos) << *error;
+    EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
+    EXPECT_EQ(std::distance(fs::directory_iterator(home.path()), fs::directory_iterator()), 1);
+}
+
+struct PermissionsFixture : ::testing::Test {
+    PermissionsFixture() {
+        fs::create_directories(dev);
+        locations.sysClassInput = home.path() / "sys";
+        locations.devInput = dev;
+        locations.uinput = home.path() / "uinput";
+        locations.rules = {home.path() / "rules.d" / "70-tavix.rules"};
+        locations.helper = home.path() / "helper";
+        locations.pkexec = home.path() / "pkexec";
+        locations.helpPage = "file:///help.html";
+        writeFile(locations.helper, "");
+    }
+    void addMouse(const std::string& node) {
+        const auto device = locations.sysClassInput / node / "device";
+        fs::create_directories(device / "id");
+        writeFile(device / "id" / "bustype", "0005\n");
+        writeFile(device / "id" / "vendor", "004c\n");
+        writeFile(device / "id" / "product", "0269\n");
+    }
+    void fakePkexec(int status) {
+        writeFile(locations.pkexec, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" +
+                                        (home.path() / "pkexec.args").string() + "'\nexit " +
+                                        std::to_string(status) + "\n");
+        fs::permissions(locations.pkexec, fs::perms::owner_all);
+    }
+    // What requestGrants answered, once the main queue has run.
+    std::optional<bool> ask(platform::DevicePermissions& permissions) {
+        std::optional<bool> asked;
+        permissions.requestGrants([&](bool a) { asked = a; });
+        eventually([&] { return asked || sim.queue->drain() > 0; });
+        sim.queue->drain();
+        return asked;
+    }
+
+    platform::SimulatedPlatform sim;
+    TempDirectory home;
+    fs::path dev = home.path() / "dev";
+    platform::DevicePermissions::Locations locations;
+};
+
+TEST_F(PermissionsFixture, TrustIsReadAccessToEveryMouseNodeAndPostingIsUinput) {
+    platform::DevicePermissions permissions(locations);
+    EXPECT_TRUE(permissions.isTrusted());  // no mouse, nothing refused
+    EXPECT_FALSE(permissions.canPostEvents());
+    writeFile(locations.uinput, "");
+    EXPECT_TRUE(permissions.canPostEvents());
+
+    addMouse("event3");
+    writeFile(dev / "event3", "");
+    EXPECT_TRUE(permissions.isTrusted());
+    addMouse("event9");  // a node udev has not made, or made unreadable
+    EXPECT_FALSE(permissions.isTrusted());
+}
+
+TEST_F(PermissionsFixture, GrantsAreAskedThroughPkexecOnlyWhileTheRuleIsMissing) {
+    platform::DevicePermissions permissions(locations);
+    EXPECT_EQ(ask(permissions), false);  // no pkexec
+
+    fakePkexec(0);
+    EXPECT_EQ(ask(permissions), true);
+    EXPECT_EQ(readFile(home.path() / "pkexec.args"), locations.helper.string() + "\n");
+
+    fakePkexec(126);  // dismissed
+    EXPECT_EQ(ask(permissions), false);
+
+    // Once the rule is in place, pkexec is not run again: only the help page can help.
+    fakePkexec(0);
+    fs::create_directories(home.path() / "rules.d");
+    writeFile(locations.rules.front(), "");
+    fs::remove(home.path() / "pkexec.args");
+    EXPECT_EQ(ask(permissions), false);
+    EXPECT_FALSE(fs::exists(home.path() / "pkexec.args"));
+    EXPECT_EQ(permissions.helpPage(), "file:///help.html");
+}
+
+TEST(RuleHelperTest, TakesNoArguments) {
+    EXPECT_EQ(run(std::string("sh -n '") + TAVIX_RULE_HELPER + "' 2>&1"), "exit 0");
+    EXPECT_EQ(run(std::string("'") + TAVIX_RULE_HELPER + "' extra 2>/dev/null"), "exit 2");
+    EXPECT_EQ(platform::DevicePermissions::configured().helper, fs::path(TAVIX_RULE_HELPER));
+}
+
+TEST(RelaunchTest, TheSameProgramStartsAgainWithTheSameArgumentsFromAHostilePath) {
+    TempDirectory home;
+    const fs::path folder = home.path() / kHostile;
+    fs::create_directories(folder);
+    const fs::path probe = folder / "probe $(id)";
+    fs::copy_file(TAVIX_RELAUNCH_PROBE, probe);
+    const fs::path record = home.path() / "record";
+    const std::vector<std::string> arguments{probe.string(), record.string(), "x y", "$PATH",
+                                             "`touch pwned`", "\"", "'", ""};
+
+    const auto started = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> argv;
+        for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        chdir(home.path().c_str());
+        execv(probe.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_TRUE(eventually([&] {
+        return readFile(record).find("second") != std::string::npos &&
+               readFile(record).back() == '\n';
+    }));
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(700));
+
+    std::string expected = "first " + std::to_string(pid) + "\nsecond " + std::to_string(pid);
+    for (std::size_t i = 1; i < arguments.size(); ++i) expected += '\0' + arguments[i];
+    EXPECT_EQ(readFile(record), expected + "\n");
+    EXPECT_FALSE(fs::exists(home.path() / "pwned"));
+}
+
+}  // namespace
+}  // namespace tavix::testing
