@@ -45,8 +45,16 @@ asan: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
+# Every benchmark executable, then one table of their results (the JSON stays in
+# $(BUILD)/bench-results, each run's console output beside it).
 bench: build
-	@for b in $(BUILD)/bench/tavix-bench-*; do $$b; done
+	@mkdir -p $(BUILD)/bench-results && rm -f $(BUILD)/bench-results/*
+	@for b in $(BUILD)/bench/tavix-bench-*; do \
+		n=$$(basename $$b); echo "running $$n"; \
+		$$b --benchmark_out=$(BUILD)/bench-results/$$n.json --benchmark_out_format=json \
+			>$(BUILD)/bench-results/$$n.log 2>&1 || { cat $(BUILD)/bench-results/$$n.log; exit 1; }; \
+	done
+	@python3 scripts/bench-table.py $(BUILD)/bench-results/*.json
 
 clean:
 	rm -rf $(BUILD) $(TSAN_BUILD) $(ASAN_BUILD)
