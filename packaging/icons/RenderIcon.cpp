@@ -1,4 +1,3 @@
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -11,8 +10,7 @@ int main(int argc, char** argv) {
         std::fputs("usage: render-icon SVG SIZE PNG\n", stderr);
         return 2;
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    const QGuiApplication application(argc, argv);
+    // Shapes only, no text: painting into an image needs no application object.
     QSvgRenderer renderer(QString::fromLocal8Bit(argv[1]));
     bool ok = false;
     const int size = QByteArray(argv[2]).toInt(&ok);
