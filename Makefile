@@ -43,7 +43,7 @@ test: build tidy tsan asan check-package
 tidy: build
 	@python3 scripts/tidy.py $(BUILD) $(JOBS)
 
-installed-config = -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTAVIX_BENCH=OFF \
+installed-config = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DTAVIX_BENCH=OFF \
 	-DTAVIX_INSTALLED_FRAMEWORK=ON -DTAVIX_INSTALLED_DATA=ON
 
 install: deps
