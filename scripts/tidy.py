@@ -18,6 +18,15 @@ from pathlib import Path
 SOURCE = Path(__file__).resolve().parent.parent
 CHECKED = ("Tavix", "platform", "tools", "bench")
 TIDY = os.environ.get("CLANG_TIDY", "clang-tidy-14")
+# Files with findings that are being rewritten on other branches right now: checked again as
+# soon as each is fixed there (remove it here then). Nothing else may be added to this list.
+NOT_YET = {
+    "Tavix/app/Demo.cpp",                  # cert-err33-c, modernize-raw-string-literal
+    "Tavix/app/SingleInstance.cpp",        # performance-no-automatic-move
+    "Tavix/ui/RowLabel.cpp",               # performance-unnecessary-value-param
+    "Tavix/ui/SettingsView.cpp",           # performance-unnecessary-value-param
+    "Tavix/ui/Shapes.cpp",                 # bugprone-misplaced-widening-cast
+}
 
 
 def own_sources(build):
@@ -27,7 +36,7 @@ def own_sources(build):
             relative = path.relative_to(SOURCE)
         except ValueError:
             continue
-        if relative.parts[0] in CHECKED:
+        if relative.parts[0] in CHECKED and str(relative) not in NOT_YET:
             yield path, entry
 
 

@@ -3,7 +3,7 @@
 #ifndef TAVIX_MULTITOUCH_FRAMEWORK_H
 #define TAVIX_MULTITOUCH_FRAMEWORK_H
 
-/* Plain C, for C callers too. NOLINTBEGIN(modernize-deprecated-headers,modernize-use-using) */
+/* Plain C, for C callers too. NOLINTBEGIN(modernize-use-using) */
 #include <stdbool.h>
 #include <stdint.h>
 
@@ -83,5 +83,5 @@ MT_EXPORT void MTArrayRelease(MTArrayRef array);
 }
 #endif
 
-/* NOLINTEND(modernize-deprecated-headers,modernize-use-using) */
+/* NOLINTEND(modernize-use-using) */
 #endif
