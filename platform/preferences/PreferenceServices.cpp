@@ -1,3 +1,5 @@
+#include <utility>
+
 #include "platform/ServiceSlot.h"
 #include "platform/preferences/DistributedNotificationCenter.h"
 #include "platform/preferences/HIDEventSystem.h"
@@ -35,7 +37,7 @@ PreferenceStore& preferenceStore() {
     return preferenceStoreSlot().get();
 }
 std::shared_ptr<PreferenceStore> installPreferenceStore(std::shared_ptr<PreferenceStore> s) {
-    return preferenceStoreSlot().install(s);
+    return preferenceStoreSlot().install(std::move(s));
 }
 
 HIDEventSystem& hidEventSystem() {

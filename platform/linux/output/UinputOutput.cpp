@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ranges>
 
 #include "platform/linux/output/KeyTranslation.h"
 
@@ -31,8 +32,8 @@ void appendPress(const std::vector<uint16_t>& modifiers, uint16_t key,
 void appendRelease(const std::vector<uint16_t>& modifiers, uint16_t key,
                    std::vector<OutputFrame>& frames) {
     frames.push_back(keyFrame(key, false));
-    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) {
-        frames.push_back(keyFrame(*it, false));
+    for (const uint16_t modifier : std::views::reverse(modifiers)) {
+        frames.push_back(keyFrame(modifier, false));
     }
 }
 
