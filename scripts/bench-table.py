@@ -2,6 +2,7 @@
 """Prints one table from the Google Benchmark JSON files of the bench executables: per benchmark
 its time per iteration (the median where repetitions were run) and its counters."""
 import json
+import re
 import sys
 from pathlib import Path
 
@@ -32,6 +33,10 @@ STANDARD = {"name", "family_index", "per_family_instance_index", "run_name", "ru
             "error_message", "items_per_second", "bytes_per_second"}
 
 
+def short(run_name):
+    return re.sub(r"/(repeats|iterations):\d+", "", run_name)
+
+
 def rows(path):
     report = json.loads(path.read_text())
     entries = report.get("benchmarks", [])
@@ -43,13 +48,13 @@ def rows(path):
         if e.get("run_type") == "aggregate" and e.get("aggregate_name") != "median":
             continue
         if e.get("error_occurred"):
-            yield path.stem, e["run_name"], "error", e.get("error_message", "")
+            yield path.stem, short(e["run_name"]), "error", e.get("error_message", "")
             continue
         counters = [f"{k}={number(v)}" for k, v in sorted(e.items())
                     if k not in STANDARD and isinstance(v, (int, float))]
         if "items_per_second" in e:
             counters.append(f"items/s={number(e['items_per_second'])}")
-        yield path.stem, e["run_name"], duration(e["cpu_time"], e["time_unit"]), " ".join(counters)
+        yield path.stem, short(e["run_name"]), duration(e["cpu_time"], e["time_unit"]), " ".join(counters)
 
 
 def main(paths):
