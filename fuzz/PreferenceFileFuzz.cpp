@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "platform/preferences/linux/PlistLimits.h"
 #include "platform/preferences/linux/PlistPreferenceStore.h"
@@ -17,13 +18,18 @@ namespace tavix::platform {
 
 namespace {
 
-// One folder per process; every input replaces the one domain file in it.
+// One folder per process, removed at exit; every input replaces the one domain file in it.
 const fs::path& folder() {
     static const auto& path = *new fs::path([] {
         std::string pattern = (fs::temp_directory_path() / "tavix-fuzz-prefs-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) std::abort();
         return fs::path(pattern);
     }());
+    static const bool cleanup = std::atexit([] {
+                                    std::error_code ignored;
+                                    fs::remove_all(folder(), ignored);
+                                }) == 0;
+    (void)cleanup;
     return path;
 }
 
