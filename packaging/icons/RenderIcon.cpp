@@ -7,7 +7,7 @@
 // render-icon SVG SIZE PNG: the application icon as a SIZE × SIZE PNG for the hicolor theme.
 int main(int argc, char** argv) {
     if (argc != 4) {
-        std::fputs("usage: render-icon SVG SIZE PNG\n", stderr);
+        (void)std::fputs("usage: render-icon SVG SIZE PNG\n", stderr);
         return 2;
     }
     // Shapes only, no text: painting into an image needs no application object.
@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     bool ok = false;
     const int size = QByteArray(argv[2]).toInt(&ok);
     if (!renderer.isValid() || !ok || size <= 0 || size > 1024) {
-        std::fprintf(stderr, "render-icon: cannot render %s at %s\n", argv[1], argv[2]);
+        (void)std::fprintf(stderr, "render-icon: cannot render %s at %s\n", argv[1], argv[2]);
         return 1;
     }
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);

@@ -44,7 +44,7 @@ HIDEventSystem& hidEventSystem() {
     return hidEventSystemSlot().get();
 }
 std::shared_ptr<HIDEventSystem> installHIDEventSystem(std::shared_ptr<HIDEventSystem> s) {
-    return hidEventSystemSlot().install(s);
+    return hidEventSystemSlot().install(std::move(s));
 }
 
 DistributedNotificationCenter& distributedNotificationCenter() {
@@ -52,7 +52,7 @@ DistributedNotificationCenter& distributedNotificationCenter() {
 }
 std::shared_ptr<DistributedNotificationCenter> installDistributedNotificationCenter(
     std::shared_ptr<DistributedNotificationCenter> s) {
-    return notificationCenterSlot().install(s);
+    return notificationCenterSlot().install(std::move(s));
 }
 
 }  // namespace tavix::platform

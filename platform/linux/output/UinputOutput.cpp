@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ranges>
 
 #include "platform/linux/output/KeyTranslation.h"
 
@@ -32,8 +31,10 @@ void appendPress(const std::vector<uint16_t>& modifiers, uint16_t key,
 void appendRelease(const std::vector<uint16_t>& modifiers, uint16_t key,
                    std::vector<OutputFrame>& frames) {
     frames.push_back(keyFrame(key, false));
-    for (const uint16_t modifier : std::views::reverse(modifiers)) {
-        frames.push_back(keyFrame(modifier, false));
+    // Released in the reverse order of pressing; clang-tidy 14 cannot parse views::reverse.
+    // NOLINTNEXTLINE(modernize-loop-convert)
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) {
+        frames.push_back(keyFrame(*it, false));
     }
 }
 
