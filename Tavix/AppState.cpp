@@ -12,8 +12,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <memory>
-#include <vector>
 
 #include "Tavix/app/UserDefaults.h"
 #include "Tavix/events/InputMonitor.h"
@@ -265,19 +265,21 @@ void AppState::installHandlers() {
 void AppState::handleFrame(Locked<double>& previewStamp, std::span<const Touch> touches) {
     GestureEngine::shared().process(touches);
 
-    // The points are gathered without the heap: most frames are dropped by the stamp below.
-    constexpr std::size_t kInlinePoints = 32;
-    const auto fingers =
-        static_cast<std::size_t>(std::count_if(touches.begin(), touches.end(), isOnSurface));
-    std::array<QPointF, kInlinePoints> inlinePoints;
-    std::vector<QPointF> manyPoints(fingers > kInlinePoints ? fingers : 0);
-    const std::span<QPointF> points = fingers > kInlinePoints
-                                          ? std::span<QPointF>(manyPoints)
-                                          : std::span<QPointF>(inlinePoints).first(fingers);
-    std::size_t next = 0;
+    // A frame the engine ignores as a glitch leaves the picture as it was.
+    const bool glitch = std::any_of(touches.begin(), touches.end(), [](const Touch& touch) {
+        return !std::isfinite(touch.nx) || !std::isfinite(touch.ny);
+    });
+    if (glitch) return;
+
+    // Gathered without the heap, as most frames are dropped by the stamp below; the manager
+    // never delivers more contacts than this.
+    std::array<QPointF, MultitouchManager::kMaxContactsPerFrame> storage;
+    std::size_t fingers = 0;
     for (const Touch& touch : touches) {
-        if (isOnSurface(touch)) points[next++] = QPointF(touch.nx, touch.ny);
+        if (isOnSurface(touch) && fingers < storage.size())
+            storage[fingers++] = QPointF(touch.nx, touch.ny);
     }
+    const std::span<const QPointF> points(storage.data(), fingers);
 
     const double now = platform::clock().uptime();
     const bool publish = previewStamp.with([&](double& stamp) {
@@ -293,8 +295,9 @@ void AppState::handleFrame(Locked<double>& previewStamp, std::span<const Touch> 
 
 void AppState::rescan() {
     const auto devices = MultitouchManager::shared().rescan();
-    const bool found = std::any_of(devices.begin(), devices.end(),
-                                   [](const MTDeviceInfo& device) { return device.isMagicMouse(); });
+    const bool found = std::any_of(devices.begin(), devices.end(), [](const MTDeviceInfo& device) {
+        return device.isMagicMouse();
+    });
     assign(mouseName_, found ? std::optional<QString>(QStringLiteral("妙控鼠标")) : std::nullopt,
            &AppState::mouseNameChanged);
 }
@@ -374,9 +377,8 @@ void AppState::writeDiagnostics() {
     QDir().mkpath(folder);
 
     const auto seconds = std::chrono::floor<std::chrono::seconds>(platform::clock().wallNow());
-    const QString time =
-        QDateTime::fromSecsSinceEpoch(seconds.time_since_epoch().count(), Qt::UTC)
-            .toString(Qt::ISODate);
+    const QString time = QDateTime::fromSecsSinceEpoch(seconds.time_since_epoch().count(), Qt::UTC)
+                             .toString(Qt::ISODate);
     // QJsonObject keeps its keys sorted.
     const QJsonObject status{
         {"accessibility", trusted_},

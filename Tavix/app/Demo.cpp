@@ -12,7 +12,6 @@
 #include "Tavix/app/NotificationCenter.h"
 #include "Tavix/events/Actions.h"
 #include "Tavix/events/EventMarker.h"
-#include "Tavix/gestures/GestureEngine.h"
 #include "Tavix/touch/MultitouchManager.h"
 #include "platform/SystemLog.h"
 #include "platform/events/EventSystem.h"
@@ -264,11 +263,8 @@ void Demo::apply(const line::Action& action) {
         event->setType(input->type);
         if (input->marker) event->setIntegerValue(EventField::eventSourceUserData, kTavixEventMarker);
         events.injectPhysical(*event);
-    } else if (const auto* config = std::get_if<line::Config>(&action)) {
-        auto& engine = GestureEngine::shared();
-        GestureConfig changed = engine.config();
-        replay::applyConfig(*config, changed);
-        engine.setConfig(changed);
+    } else if (std::holds_alternative<line::Config>(action)) {
+        // The settings window owns the configuration in the demo, so what it shows is what runs.
     } else if (const auto* attach = std::get_if<line::Attach>(&action)) {
         control_->attach(attach->device);
     } else if (const auto* detach = std::get_if<line::Detach>(&action)) {

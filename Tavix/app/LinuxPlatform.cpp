@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "platform/events/EventSystem.h"
-#include "platform/linux/DesktopWorkspace.h"
+#include "platform/linux/LinuxDesktop.h"
 #include "platform/linux/DevicePermissions.h"
 #include "platform/linux/LogindWakeNotice.h"
 #include "platform/linux/ProcessRelauncher.h"
@@ -17,18 +17,8 @@
 #include "platform/preferences/linux/PlistPreferenceStore.h"
 
 namespace tavix {
-namespace {
 
 using namespace platform;
-
-// Where events go until the desktop output is wired in: they pass the tap chain and stop here.
-class UnwiredEventBackend final : public EventBackend {
-  public:
-    std::optional<Point> pointerLocation() override { return std::nullopt; }
-    void leftTaps(const Event&, EventOrigin, bool) override {}
-};
-
-}  // namespace
 
 std::string executablePath() {
     std::error_code error;
@@ -37,10 +27,15 @@ std::string executablePath() {
 }
 
 void installLinuxPlatform(std::vector<std::string> arguments) {
-    installClock(std::make_shared<SystemClock>());
+    auto clock = std::make_shared<SystemClock>();
+    installClock(clock);
     installMainQueue(std::make_shared<QtMainQueue>());
-    installWorkspace(std::make_shared<DesktopWorkspace>());
-    installEventSystem(std::make_shared<EventSystem>(std::make_shared<UnwiredEventBackend>()));
+    // Made once and kept: the uinput devices live as long as the process. Without /dev/uinput
+    // access the events pass the tap chain and go nowhere; the permission rows say why.
+    static const auto& desktop = *new LinuxDesktop(LinuxDesktop::open(clock));
+    installWorkspace(desktop.workspace);
+    installEventSystem(
+        std::make_shared<EventSystem>(std::make_shared<LinuxEventBackend>(desktop.backendParts())));
     installPreferenceStore(
         std::make_shared<PlistPreferenceStore>(PlistPreferenceStore::defaultDirectory()));
     installHIDEventSystem(std::make_shared<LinuxHIDEventSystem>());

@@ -42,9 +42,9 @@ std::optional<DesktopMouseSettings::Command> DesktopMouseSettings::commandFor(
 }
 
 void DesktopMouseSettings::open() {
-    const auto command = commandFor(qEnvironmentVariable("XDG_CURRENT_DESKTOP"), [](const QString& name) {
-        return QStandardPaths::findExecutable(name);
-    });
+    const auto command =
+        commandFor(qEnvironmentVariable("XDG_CURRENT_DESKTOP"),
+                   [](const QString& name) { return QStandardPaths::findExecutable(name); });
     const auto helpPage = [] { platform::workspace().openURL(platform::permissions().helpPage()); };
     if (!command) {
         helpPage();

@@ -64,30 +64,27 @@ bool FormSection::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-QRect FormSection::plateRect() const {
-    return plate_->geometry();
-}
-
 void FormSection::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF plate = plateRect();
-    p.fillPath(Shapes::continuousRoundedRect(plate, kCornerRadius), palette().color(QPalette::Base));
+    const QRectF plate = plate_->geometry();
+    p.fillPath(Shapes::continuousRoundedRect(plate, kCornerRadius),
+               palette().color(QPalette::Base));
 
     QColor hairline = palette().color(QPalette::WindowText);
     hairline.setAlphaF(0.1f);
     p.setPen(QPen(hairline, 1));
     p.setRenderHint(QPainter::Antialiasing, false);
-    const QWidget* previous = nullptr;
+    bool first = true;
     for (int i = 0; i < rows_->count(); ++i) {
         const QWidget* row = rows_->itemAt(i)->widget();
         if (!row || row->isHidden()) continue;
-        if (previous) {
+        if (!first) {
             const int y = plate_->y() + row->y();
             p.drawLine(QPoint(int(plate.left()) + kSidePadding + kHairlineIndent, y),
                        QPoint(int(plate.right()), y));
         }
-        previous = row;
+        first = false;
     }
 }
 

@@ -34,8 +34,6 @@ class FormSection : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    QRect plateRect() const;
-
     QLabel* header_;
     QLabel* footer_;
     QWidget* plate_;

@@ -11,9 +11,10 @@
 
 namespace tavix::ui {
 
-LinkRow::LinkRow(const QString& title, const QString& symbol, const QColor& color,
-                 QWidget* parent)
-    : QAbstractButton(parent), label_(new RowLabel(title, std::nullopt, symbol, color)), arrow_(new QLabel) {
+LinkRow::LinkRow(const QString& title, const QString& symbol, const QColor& color, QWidget* parent)
+    : QAbstractButton(parent),
+      label_(new RowLabel(title, std::nullopt, symbol, color)),
+      arrow_(new QLabel) {
     setText(title);
     setAccessibleName(title);
     setCursor(Qt::PointingHandCursor);

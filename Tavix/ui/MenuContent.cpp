@@ -17,7 +17,8 @@ MenuContent::MenuContent(AppState& s, OpenWindow openWindow, QWidget* parent)
       oneTap_(item(tr("单指轻点以点按"), [this](bool on) { s_.setOneTapEnabled(on); })),
       firstSeparator_(separator()),
       status_(item({}, {})),
-      grant_(item(tr("⚠︎ 权限未就绪，去授权…"), [this](bool) { s_.requestAccessibility(); })),
+      grant_(item(tr("⚠︎ 权限未就绪，去授权…"),
+                  [this](bool) { s_.requestAccessibility(); })),
       relaunch_(item(tr("重新启动 Tavix"), [this](bool) { s_.relaunch(); })),
       secondSeparator_(separator()),
       settings_(item(tr("设置…"),
@@ -30,7 +31,6 @@ MenuContent::MenuContent(AppState& s, OpenWindow openWindow, QWidget* parent)
     status_->setEnabled(false);
     settings_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     quit_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    quit_->setMenuRole(QAction::QuitRole);
 
     for (auto signal : {&AppState::enabledChanged, &AppState::oneTapEnabledChanged,
                         &AppState::mouseNameChanged, &AppState::permissionsOKChanged}) {

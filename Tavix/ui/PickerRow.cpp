@@ -15,7 +15,8 @@ namespace {
 // title as the name and the choice as the value, and be able to open the list.
 class PickerAccessible : public QAccessibleWidget {
   public:
-    explicit PickerAccessible(QComboBox* picker) : QAccessibleWidget(picker, QAccessible::ComboBox) {}
+    explicit PickerAccessible(QComboBox* picker)
+        : QAccessibleWidget(picker, QAccessible::ComboBox) {}
 
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Value) return picker()->currentText();

@@ -52,10 +52,6 @@ QString optionTitle(std::string_view title) {
     return SettingsView::tr(std::string(title).c_str());
 }
 
-QColor named(SystemColor color) {
-    return systemColor(color);
-}
-
 QPixmap dot(const QColor& colour, qreal dpr) {
     QPixmap pixmap(QSize(kDotSize, kDotSize) * dpr);
     pixmap.setDevicePixelRatio(dpr);
@@ -261,7 +257,7 @@ FormSection* SettingsView::header() {
 void SettingsView::updateConnection() {
     const auto& name = s_.mouseName();
     connectionText_->setText(name ? tr("%1 已连接").arg(*name) : tr("未检测到妙控鼠标"));
-    const QColor colour = name ? named(SystemColor::green) : secondaryTextColor(palette());
+    const QColor colour = name ? systemColor(SystemColor::green) : secondaryTextColor(palette());
     connectionDot_->setPixmap(dot(colour, devicePixelRatioF()));
     rescan_->setVisible(!name.has_value());
 }
@@ -279,14 +275,15 @@ FormSection* SettingsView::permissions() {
         Getter<bool> granted;
         Signal changed;
     };
-    for (const Grant& grant :
-         {Grant{tr("辅助功能"), tr("模拟右键、点按与缩放"), &AppState::trusted, &AppState::trustedChanged},
-          Grant{tr("事件发送"), tr("向系统发送合成的鼠标/键盘事件"), &AppState::postAccess,
-                &AppState::postAccessChanged},
-          Grant{tr("事件监听"), tr("识别物理点击、缩放时屏蔽滚动"), &AppState::tapRunning,
-                &AppState::tapRunningChanged}}) {
+    for (const Grant& grant : {Grant{tr("辅助功能"), tr("模拟右键、点按与缩放"), &AppState::trusted,
+                                     &AppState::trustedChanged},
+                               Grant{tr("事件发送"), tr("向系统发送合成的鼠标/键盘事件"),
+                                     &AppState::postAccess, &AppState::postAccessChanged},
+                               Grant{tr("事件监听"), tr("识别物理点击、缩放时屏蔽滚动"),
+                                     &AppState::tapRunning, &AppState::tapRunningChanged}}) {
         auto* row = new PermissionRow(grant.title, grant.detail, (s_.*grant.granted)());
-        connect(&s_, grant.changed, row, [this, row, get = grant.granted] { row->setOk((s_.*get)()); });
+        connect(&s_, grant.changed, row,
+                [this, row, get = grant.granted] { row->setOk((s_.*get)()); });
         section->addRow(row);
     }
 
@@ -309,11 +306,10 @@ FormSection* SettingsView::permissions() {
 FormSection* SettingsView::touchGestures() {
     auto* section = new FormSection(tr("触控手势"));
 
-    section->addRow(bindSwitch(new SwitchRow(tr("单指轻点以点按"), tr("轻点一下 = 点按，轻点两下 = 连按"),
-                                             QStringLiteral("hand.point.up.fill"),
-                                             named(SystemColor::blue)),
-                               &AppState::oneTapEnabled, &AppState::setOneTapEnabled,
-                               &AppState::oneTapEnabledChanged));
+    section->addRow(bindSwitch(
+        new SwitchRow(tr("单指轻点以点按"), tr("轻点一下 = 点按，轻点两下 = 连按"),
+                      QStringLiteral("hand.point.up.fill"), systemColor(SystemColor::blue)),
+        &AppState::oneTapEnabled, &AppState::setOneTapEnabled, &AppState::oneTapEnabledChanged));
 
     auto* conflict = new QWidget;
     auto* turnOff = smallButton(tr("关闭智能缩放"));
@@ -323,68 +319,84 @@ FormSection* SettingsView::touchGestures() {
     });
     auto* conflictLayout = new QHBoxLayout(conflict);
     conflictLayout->setContentsMargins(0, 0, 0, 0);
-    conflictLayout->addWidget(new RowLabel(tr("与「智能缩放」冲突"), tr("单指轻点两下会同时触发缩放"),
-                                           QStringLiteral("exclamationmark.triangle.fill"),
-                                           named(SystemColor::orange)),
-                              1);
+    conflictLayout->addWidget(
+        new RowLabel(tr("与「智能缩放」冲突"), tr("单指轻点两下会同时触发缩放"),
+                     QStringLiteral("exclamationmark.triangle.fill"),
+                     systemColor(SystemColor::orange)),
+        1);
     conflictLayout->addWidget(turnOff, 0, Qt::AlignVCenter);
     section->addRow(conflict);
     showWhile(conflict, [this] { return s_.oneTapEnabled() && s_.smartZoom(); },
               {&AppState::oneTapEnabledChanged, &AppState::smartZoomChanged});
 
-    section->addRow(bindSwitch(new SwitchRow(tr("三指轻触"), tr("辅助点按（右键）"),
-                                             QStringLiteral("hand.tap.fill"),
-                                             named(SystemColor::indigo)),
-                               &AppState::tapEnabled, &AppState::setTapEnabled,
-                               &AppState::tapEnabledChanged));
-    auto* tapDuration = bindSlider(
-        new SliderRow({.title = tr("轻触判定时长"), .symbol = QStringLiteral("timer"),
-                       .color = named(SystemColor::gray), .lower = 0.18, .upper = 0.5,
-                       .minLabel = tr("短"), .maxLabel = tr("长")}),
-        &AppState::tapMaxDuration, &AppState::setTapMaxDuration, &AppState::tapMaxDurationChanged);
+    section->addRow(
+        bindSwitch(new SwitchRow(tr("三指轻触"), tr("辅助点按（右键）"),
+                                 QStringLiteral("hand.tap.fill"), systemColor(SystemColor::indigo)),
+                   &AppState::tapEnabled, &AppState::setTapEnabled, &AppState::tapEnabledChanged));
+    auto* tapDuration = bindSlider(new SliderRow({.title = tr("轻触判定时长"),
+                                                  .symbol = QStringLiteral("timer"),
+                                                  .color = systemColor(SystemColor::gray),
+                                                  .lower = 0.18,
+                                                  .upper = 0.5,
+                                                  .minLabel = tr("短"),
+                                                  .maxLabel = tr("长")}),
+                                   &AppState::tapMaxDuration, &AppState::setTapMaxDuration,
+                                   &AppState::tapMaxDurationChanged);
     section->addRow(tapDuration);
     showWhile(tapDuration, [this] { return s_.tapEnabled(); }, {&AppState::tapEnabledChanged});
 
-    pinchSwitch_ = bindSwitch(new SwitchRow(tr("三指捏合"), QString(),
-                                            QStringLiteral("square.grid.3x3.fill"),
-                                            named(SystemColor::purple)),
-                              &AppState::pinch3Enabled, &AppState::setPinch3Enabled,
-                              &AppState::pinch3EnabledChanged);
+    pinchSwitch_ = bindSwitch(
+        new SwitchRow(tr("三指捏合"), QString(), QStringLiteral("square.grid.3x3.fill"),
+                      systemColor(SystemColor::purple)),
+        &AppState::pinch3Enabled, &AppState::setPinch3Enabled, &AppState::pinch3EnabledChanged);
     updatePinchSubtitle();
     connect(&s_, &AppState::pinch3ActionChanged, this, &SettingsView::updatePinchSubtitle);
     section->addRow(pinchSwitch_);
-    auto* pinchAction = picker<PinchAction>(tr("捏合后打开"), QStringLiteral("arrow.up.forward.app.fill"),
-                                            named(SystemColor::indigo), &AppState::pinch3Action,
-                                            &AppState::setPinch3Action, &AppState::pinch3ActionChanged);
-    auto* pinchSensitivity = bindSlider(
-        new SliderRow({.title = tr("捏合灵敏度"), .symbol = QStringLiteral("dial.medium.fill"),
-                       .color = named(SystemColor::gray), .lower = 0, .upper = 1,
-                       .minLabel = tr("低"), .maxLabel = tr("高")}),
-        &AppState::pinch3Sensitivity, &AppState::setPinch3Sensitivity,
-        &AppState::pinch3SensitivityChanged);
-    for (QWidget* row : {static_cast<QWidget*>(pinchAction), static_cast<QWidget*>(pinchSensitivity)}) {
+    auto* pinchAction =
+        picker<PinchAction>(tr("捏合后打开"), QStringLiteral("arrow.up.forward.app.fill"),
+                            systemColor(SystemColor::indigo), &AppState::pinch3Action,
+                            &AppState::setPinch3Action, &AppState::pinch3ActionChanged);
+    auto* pinchSensitivity =
+        bindSlider(new SliderRow({.title = tr("捏合灵敏度"),
+                                  .symbol = QStringLiteral("dial.medium.fill"),
+                                  .color = systemColor(SystemColor::gray),
+                                  .lower = 0,
+                                  .upper = 1,
+                                  .minLabel = tr("低"),
+                                  .maxLabel = tr("高")}),
+                   &AppState::pinch3Sensitivity, &AppState::setPinch3Sensitivity,
+                   &AppState::pinch3SensitivityChanged);
+    for (QWidget* row :
+         {static_cast<QWidget*>(pinchAction), static_cast<QWidget*>(pinchSensitivity)}) {
         section->addRow(row);
         showWhile(row, [this] { return s_.pinch3Enabled(); }, {&AppState::pinch3EnabledChanged});
     }
 
-    section->addRow(bindSwitch(new SwitchRow(tr("双指捏合 / 张开"), tr("缩小 / 放大"),
-                                             QStringLiteral("plus.magnifyingglass"),
-                                             named(SystemColor::green)),
-                               &AppState::zoomEnabled, &AppState::setZoomEnabled,
-                               &AppState::zoomEnabledChanged));
+    section->addRow(bindSwitch(
+        new SwitchRow(tr("双指捏合 / 张开"), tr("缩小 / 放大"),
+                      QStringLiteral("plus.magnifyingglass"), systemColor(SystemColor::green)),
+        &AppState::zoomEnabled, &AppState::setZoomEnabled, &AppState::zoomEnabledChanged));
     auto* zoomMode = picker<ZoomMode>(tr("缩放方式"), QStringLiteral("slider.horizontal.3"),
-                                      named(SystemColor::teal), &AppState::zoomMode,
+                                      systemColor(SystemColor::teal), &AppState::zoomMode,
                                       &AppState::setZoomMode, &AppState::zoomModeChanged);
-    auto* zoomSensitivity = bindSlider(
-        new SliderRow({.title = tr("触发灵敏度"), .symbol = QStringLiteral("dial.medium.fill"),
-                       .color = named(SystemColor::gray), .lower = 0, .upper = 1,
-                       .minLabel = tr("低"), .maxLabel = tr("高")}),
-        &AppState::zoomSensitivity, &AppState::setZoomSensitivity, &AppState::zoomSensitivityChanged);
-    auto* zoomSpeed = bindSlider(
-        new SliderRow({.title = tr("缩放速度"), .symbol = QStringLiteral("speedometer"),
-                       .color = named(SystemColor::gray), .lower = 0.5, .upper = 3.5,
-                       .minLabel = tr("慢"), .maxLabel = tr("快")}),
-        &AppState::zoomSpeed, &AppState::setZoomSpeed, &AppState::zoomSpeedChanged);
+    auto* zoomSensitivity = bindSlider(new SliderRow({.title = tr("触发灵敏度"),
+                                                      .symbol = QStringLiteral("dial.medium.fill"),
+                                                      .color = systemColor(SystemColor::gray),
+                                                      .lower = 0,
+                                                      .upper = 1,
+                                                      .minLabel = tr("低"),
+                                                      .maxLabel = tr("高")}),
+                                       &AppState::zoomSensitivity, &AppState::setZoomSensitivity,
+                                       &AppState::zoomSensitivityChanged);
+    auto* zoomSpeed =
+        bindSlider(new SliderRow({.title = tr("缩放速度"),
+                                  .symbol = QStringLiteral("speedometer"),
+                                  .color = systemColor(SystemColor::gray),
+                                  .lower = 0.5,
+                                  .upper = 3.5,
+                                  .minLabel = tr("慢"),
+                                  .maxLabel = tr("快")}),
+                   &AppState::zoomSpeed, &AppState::setZoomSpeed, &AppState::zoomSpeedChanged);
     for (QWidget* row : {static_cast<QWidget*>(zoomMode), static_cast<QWidget*>(zoomSensitivity),
                          static_cast<QWidget*>(zoomSpeed)}) {
         section->addRow(row);
@@ -403,68 +415,76 @@ void SettingsView::updatePinchSubtitle() {
 FormSection* SettingsView::mouse() {
     auto* section = new FormSection(tr("鼠标"), tr("与「系统设置 › 鼠标」同步，修改即时生效。"));
 
-    section->addRow(bindSlider(
-        new SliderRow({.title = tr("跟踪速度"), .symbol = QStringLiteral("cursorarrow.motionlines"),
-                       .color = named(SystemColor::blue), .lower = 0, .upper = 3,
-                       .onCommit = &MouseSettings::setTrackingSpeed}),
-        &AppState::trackingSpeed, &AppState::setTrackingSpeed, &AppState::trackingSpeedChanged));
-    section->addRow(bindSlider(
-        new SliderRow({.title = tr("滚动速度"), .symbol = QStringLiteral("scroll.fill"),
-                       .color = named(SystemColor::cyan), .lower = 0, .upper = 1,
-                       .onCommit = &MouseSettings::setScrollSpeed}),
-        &AppState::scrollSpeed, &AppState::setScrollSpeed, &AppState::scrollSpeedChanged));
+    section->addRow(bindSlider(new SliderRow({.title = tr("跟踪速度"),
+                                              .symbol = QStringLiteral("cursorarrow.motionlines"),
+                                              .color = systemColor(SystemColor::blue),
+                                              .lower = 0,
+                                              .upper = 3,
+                                              .onCommit = &MouseSettings::setTrackingSpeed}),
+                               &AppState::trackingSpeed, &AppState::setTrackingSpeed,
+                               &AppState::trackingSpeedChanged));
+    section->addRow(bindSlider(new SliderRow({.title = tr("滚动速度"),
+                                              .symbol = QStringLiteral("scroll.fill"),
+                                              .color = systemColor(SystemColor::cyan),
+                                              .lower = 0,
+                                              .upper = 1,
+                                              .onCommit = &MouseSettings::setScrollSpeed}),
+                               &AppState::scrollSpeed, &AppState::setScrollSpeed,
+                               &AppState::scrollSpeedChanged));
     // Reversed: the left end ("慢") stands for the longest interval.
-    section->addRow(bindSlider(
-        new SliderRow({.title = tr("连按速度"), .symbol = QStringLiteral("cursorarrow.click.2"),
-                       .color = named(SystemColor::mint), .lower = 0.15, .upper = 2.0,
-                       .reversed = true, .onCommit = &MouseSettings::setDoubleClickInterval}),
-        &AppState::doubleClick, &AppState::setDoubleClick, &AppState::doubleClickChanged));
+    section->addRow(bindSlider(new SliderRow({.title = tr("连按速度"),
+                                              .symbol = QStringLiteral("cursorarrow.click.2"),
+                                              .color = systemColor(SystemColor::mint),
+                                              .lower = 0.15,
+                                              .upper = 2.0,
+                                              .reversed = true,
+                                              .onCommit = &MouseSettings::setDoubleClickInterval}),
+                               &AppState::doubleClick, &AppState::setDoubleClick,
+                               &AppState::doubleClickChanged));
 
-    section->addRow(bindSwitch(new SwitchRow(tr("自然滚动"), tr("内容跟随手指方向移动"),
-                                             QStringLiteral("arrow.up.and.down"),
-                                             named(SystemColor::orange)),
-                               &AppState::naturalScroll, &AppState::setNaturalScroll,
-                               &AppState::naturalScrollChanged));
+    section->addRow(bindSwitch(
+        new SwitchRow(tr("自然滚动"), tr("内容跟随手指方向移动"),
+                      QStringLiteral("arrow.up.and.down"), systemColor(SystemColor::orange)),
+        &AppState::naturalScroll, &AppState::setNaturalScroll, &AppState::naturalScrollChanged));
     writeThrough(&AppState::naturalScrollChanged,
                  [this] { MouseSettings::setNaturalScroll(s_.naturalScroll()); });
 
-    section->addRow(picker<SecondaryClick>(tr("辅助点按"), QStringLiteral("computermouse.fill"),
-                                           named(SystemColor::pink), &AppState::secondaryClick,
-                                           &AppState::setSecondaryClick,
-                                           &AppState::secondaryClickChanged));
+    section->addRow(picker<SecondaryClick>(
+        tr("辅助点按"), QStringLiteral("computermouse.fill"), systemColor(SystemColor::pink),
+        &AppState::secondaryClick, &AppState::setSecondaryClick, &AppState::secondaryClickChanged));
     writeThrough(&AppState::secondaryClickChanged,
                  [this] { MouseSettings::setSecondaryClick(s_.secondaryClick()); });
 
-    section->addRow(bindSwitch(new SwitchRow(tr("智能缩放"), tr("单指连按两下"),
-                                             QStringLiteral("magnifyingglass"),
-                                             named(SystemColor::yellow)),
-                               &AppState::smartZoom, &AppState::setSmartZoom,
-                               &AppState::smartZoomChanged));
-    writeThrough(&AppState::smartZoomChanged, [this] { MouseSettings::setSmartZoom(s_.smartZoom()); });
+    section->addRow(bindSwitch(
+        new SwitchRow(tr("智能缩放"), tr("单指连按两下"), QStringLiteral("magnifyingglass"),
+                      systemColor(SystemColor::yellow)),
+        &AppState::smartZoom, &AppState::setSmartZoom, &AppState::smartZoomChanged));
+    writeThrough(&AppState::smartZoomChanged,
+                 [this] { MouseSettings::setSmartZoom(s_.smartZoom()); });
     return section;
 }
 
 FormSection* SettingsView::systemGestures() {
     auto* section = new FormSection(
         tr("系统手势"), tr("若双指缩放时容易误触切换全屏应用，可关闭「在全屏应用间轻扫」。"));
-    section->addRow(bindSwitch(new SwitchRow(tr("在页面间轻扫"), tr("单指左右轻扫"),
-                                             QStringLiteral("arrow.left.arrow.right"),
-                                             named(SystemColor::blue)),
-                               &AppState::pageSwipe, &AppState::setPageSwipe,
-                               &AppState::pageSwipeChanged));
-    writeThrough(&AppState::pageSwipeChanged, [this] { MouseSettings::setPageSwipe(s_.pageSwipe()); });
-    section->addRow(bindSwitch(new SwitchRow(tr("在全屏应用间轻扫"), tr("双指左右轻扫"),
-                                             QStringLiteral("rectangle.on.rectangle"),
-                                             named(SystemColor::indigo)),
-                               &AppState::fullscreenSwipe, &AppState::setFullscreenSwipe,
-                               &AppState::fullscreenSwipeChanged));
+    section->addRow(bindSwitch(
+        new SwitchRow(tr("在页面间轻扫"), tr("单指左右轻扫"),
+                      QStringLiteral("arrow.left.arrow.right"), systemColor(SystemColor::blue)),
+        &AppState::pageSwipe, &AppState::setPageSwipe, &AppState::pageSwipeChanged));
+    writeThrough(&AppState::pageSwipeChanged,
+                 [this] { MouseSettings::setPageSwipe(s_.pageSwipe()); });
+    section->addRow(bindSwitch(
+        new SwitchRow(tr("在全屏应用间轻扫"), tr("双指左右轻扫"),
+                      QStringLiteral("rectangle.on.rectangle"), systemColor(SystemColor::indigo)),
+        &AppState::fullscreenSwipe, &AppState::setFullscreenSwipe,
+        &AppState::fullscreenSwipeChanged));
     writeThrough(&AppState::fullscreenSwipeChanged,
                  [this] { MouseSettings::setFullscreenSwipe(s_.fullscreenSwipe()); });
-    section->addRow(bindSwitch(new SwitchRow(tr("调度中心"), tr("双指连按两下"),
-                                             QStringLiteral("square.grid.2x2.fill"),
-                                             named(SystemColor::gray)),
-                               &AppState::missionControlTap, &AppState::setMissionControlTap,
-                               &AppState::missionControlTapChanged));
+    section->addRow(bindSwitch(
+        new SwitchRow(tr("调度中心"), tr("双指连按两下"), QStringLiteral("square.grid.2x2.fill"),
+                      systemColor(SystemColor::gray)),
+        &AppState::missionControlTap, &AppState::setMissionControlTap,
+        &AppState::missionControlTapChanged));
     writeThrough(&AppState::missionControlTapChanged,
                  [this] { MouseSettings::setMissionControlTap(s_.missionControlTap()); });
     return section;
@@ -475,18 +495,19 @@ FormSection* SettingsView::systemGestures() {
 FormSection* SettingsView::general() {
     auto* section = new FormSection(tr("通用"));
     auto* login = new SwitchRow(tr("登录时打开"), std::nullopt, QStringLiteral("power"),
-                                named(SystemColor::gray));
+                                systemColor(SystemColor::gray));
     login->setOn(s_.launchAtLogin());
     // The switch shows what the system reports, also after a change it refused.
     connect(login, &SwitchRow::flipped, this, [this, login](bool on) {
         s_.setLaunchAtLogin(on);
         login->setOn(s_.launchAtLogin());
     });
-    connect(&s_, &AppState::launchAtLoginChanged, login, [this, login] { login->setOn(s_.launchAtLogin()); });
+    connect(&s_, &AppState::launchAtLoginChanged, login,
+            [this, login] { login->setOn(s_.launchAtLogin()); });
     section->addRow(login);
 
     auto* open = new LinkRow(tr("打开系统鼠标设置"), QStringLiteral("gearshape.fill"),
-                             named(SystemColor::gray));
+                             systemColor(SystemColor::gray));
     connect(open, &LinkRow::clicked, this, [] { DesktopMouseSettings::open(); });
     section->addRow(open);
     return section;

@@ -67,7 +67,8 @@ class SettingsView : public QWidget {
     // Writes `write` through whenever `changed` is announced while the view is shown.
     void writeThrough(Signal changed, std::function<void()> write);
     // Shows a row only while `rule` holds, re-checked whenever one of `triggers` is announced.
-    void showWhile(QWidget* row, std::function<bool()> rule, std::initializer_list<Signal> triggers);
+    void showWhile(QWidget* row, std::function<bool()> rule,
+                   std::initializer_list<Signal> triggers);
 
     void updateConnection();
     void updatePinchSubtitle();

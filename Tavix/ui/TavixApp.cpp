@@ -33,11 +33,13 @@ TavixApp::TavixApp(AppState& s, bool trayAvailable, QObject* parent)
     tray_ = std::make_unique<QSystemTrayIcon>(opener_->icon());
     tray_->setToolTip(tr("Tavix"));
     tray_->setContextMenu(menu_.get());
-    connect(opener_, &WindowOpener::iconChanged, tray_.get(), [this] { tray_->setIcon(opener_->icon()); });
+    connect(opener_, &WindowOpener::iconChanged, tray_.get(),
+            [this] { tray_->setIcon(opener_->icon()); });
     // A plain click opens the menu too, as on a menu bar.
-    connect(tray_.get(), &QSystemTrayIcon::activated, menu_.get(), [this](QSystemTrayIcon::ActivationReason why) {
-        if (why == QSystemTrayIcon::Trigger) menu_->popup(QCursor::pos());
-    });
+    connect(tray_.get(), &QSystemTrayIcon::activated, menu_.get(),
+            [this](QSystemTrayIcon::ActivationReason why) {
+                if (why == QSystemTrayIcon::Trigger) menu_->popup(QCursor::pos());
+            });
     tray_->show();
 
     // Without a tray the window is the only way in: open it once the start-up has run.

@@ -38,7 +38,6 @@ class TavixApp : public QObject {
     SettingsView* settingsWindow() const;
     QSystemTrayIcon* trayIcon() const { return tray_.get(); }
     MenuContent* menu() const { return menu_.get(); }
-    bool hasTray() const { return trayAvailable_; }
 
   private:
     AppState& s_;

@@ -157,7 +157,8 @@ void TouchPreview::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     p.drawImage(QPointF(0, 0), surfaceLayer(Shapes::pixelRatio(p)));
 
-    QColor accent = palette().color(QPalette::Highlight);
+    // The accent of an active window: the preview is watched while another window has focus.
+    QColor accent = palette().color(QPalette::Active, QPalette::Highlight);
     p.setPen(Qt::NoPen);
     for (const Dot& dot : dots()) {
         accent.setAlphaF(kDotOpacity * static_cast<float>(dot.opacity));

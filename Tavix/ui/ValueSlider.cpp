@@ -42,31 +42,41 @@ QAccessibleInterface* accessibleFactory(const QString& key, QObject* object) {
 }  // namespace
 
 ValueSlider::ValueSlider(double lower, double upper, bool reversed, QWidget* parent)
-    : QSlider(Qt::Horizontal, parent), lower_(lower), upper_(upper), reversed_(reversed) {
+    : QSlider(Qt::Horizontal, parent),
+      lower_(lower),
+      upper_(upper),
+      reversed_(reversed),
+      steps_(std::max(1, static_cast<int>(std::lround((upper - lower) * kStepsPerUnit)))) {
     static const bool factoryInstalled = (QAccessible::installFactory(accessibleFactory), true);
     (void)factoryInstalled;
-    setRange(0, kSteps);
-    setSingleStep(kSteps / 100);
-    setPageStep(kSteps / 10);
+    setRange(0, steps_);
+    setSingleStep(std::max(1, steps_ / 100));
+    setPageStep(std::max(1, steps_ / 10));
     setTickPosition(NoTicks);
     // QAbstractSlider itself tells assistive technologies of every change; they then read
     // the stored value from the interface above.
     connect(this, &QSlider::valueChanged, this, [this] { emit edited(storedValue()); });
 }
 
+double ValueSlider::valueAt(int step) const {
+    if (step <= 0) return lower_;
+    if (step >= steps_) return upper_;
+    // Counted in thousandths and divided once, so a step lands on the decimal it stands for.
+    return (std::round(lower_ * kStepsPerUnit) + step) / kStepsPerUnit;
+}
+
 double ValueSlider::storedValue() const {
-    const double t = static_cast<double>(value()) / kSteps;
-    return reversed_ ? std::lerp(upper_, lower_, t) : std::lerp(lower_, upper_, t);
+    return valueAt(reversed_ ? steps_ - value() : value());
 }
 
 double ValueSlider::position() const {
-    return std::lerp(lower_, upper_, static_cast<double>(value()) / kSteps);
+    return valueAt(value());
 }
 
 int ValueSlider::stepFor(double value) const {
     if (!(upper_ > lower_)) return 0;
     const double t = (reversed_ ? upper_ - value : value - lower_) / (upper_ - lower_);
-    return static_cast<int>(std::lround(std::clamp(t, 0.0, 1.0) * kSteps));
+    return static_cast<int>(std::lround(std::clamp(t, 0.0, 1.0) * steps_));
 }
 
 void ValueSlider::showValue(double value) {

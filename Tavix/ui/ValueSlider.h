@@ -10,8 +10,8 @@ namespace tavix::ui {
 class ValueSlider : public QSlider {
     Q_OBJECT
   public:
-    // Fine enough that a drag never lands between two steps on a pixel.
-    static constexpr int kSteps = 1000;
+    // One step per thousandth of the range's unit, so values such as 2.0 or 0.15 are exact.
+    static constexpr int kStepsPerUnit = 1000;
 
     ValueSlider(double lower, double upper, bool reversed, QWidget* parent = nullptr);
 
@@ -35,10 +35,13 @@ class ValueSlider : public QSlider {
 
   private:
     int stepFor(double value) const;
+    // The stored value of a step of the lower … upper axis.
+    double valueAt(int step) const;
 
     double lower_;
     double upper_;
     bool reversed_;
+    int steps_;
 };
 
 }  // namespace tavix::ui

@@ -21,7 +21,8 @@ QIcon WindowOpener::icon() const {
 }
 
 bool WindowOpener::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ApplicationPaletteChange && watched == QCoreApplication::instance())
+    if (event->type() == QEvent::ApplicationPaletteChange &&
+        watched == QCoreApplication::instance())
         emit iconChanged();
     return QObject::eventFilter(watched, event);
 }

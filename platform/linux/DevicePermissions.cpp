@@ -82,19 +82,25 @@ void DevicePermissions::requestGrants(Completion completion) {
         finish(false);
         return;
     }
+    if (asking_->exchange(true)) {
+        finish(true);
+        return;
+    }
     std::string pkexec = locations_.pkexec;
     std::string helper = locations_.helper;
     char* argv[] = {pkexec.data(), helper.data(), nullptr};
     pid_t pid = 0;
     if (posix_spawn(&pid, pkexec.c_str(), nullptr, nullptr, argv, environ) != 0) {
+        asking_->store(false);
         finish(false);
         return;
     }
     // pkexec waits for the user to authenticate: never on the main thread.
-    std::thread([pid, finish = std::move(finish)] {
+    std::thread([pid, asking = asking_, finish = std::move(finish)] {
         int status = 0;
         while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
+        asking->store(false);
         const bool installed = WIFEXITED(status) && WEXITSTATUS(status) == 0;
         mainQueue().async([finish, installed] { finish(installed); });
     }).detach();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,8 @@ class DevicePermissions final : public Permissions {
     bool ruleInstalled() const;
 
     Locations locations_;
+    // A pkexec dialog is up: a second request waits for it rather than opening another.
+    std::shared_ptr<std::atomic<bool>> asking_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 }  // namespace tavix::platform

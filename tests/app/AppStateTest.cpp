@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QTimer>
 
+#include <limits>
 #include <regex>
 
 #include "Tavix/mouse_settings/MouseSettings.h"
@@ -28,6 +29,11 @@ using AppStateSettings = AppFixture;
 TEST_F(AppStateSettings, EmptyDefaultsRunTheEngineWithTheDefaultSettings) {
     GestureEngine::shared().setConfig({.zoomGain = 99});
     auto& s = state();
+    // Creation reads and queries only: nothing pushed, installed or started before boot().
+    EXPECT_DOUBLE_EQ(engineConfig().zoomGain, 99);
+    EXPECT_FALSE(MultitouchManager::shared().onFrame);
+    EXPECT_FALSE(GestureEngine::shared().onStatus);
+    EXPECT_EQ(s.timer(), nullptr);
     s.boot();
     const GestureConfig c = engineConfig();
     EXPECT_TRUE(c.enabled && c.oneTapEnabled && c.tapEnabled && c.pinch3Enabled && c.zoomEnabled);
@@ -146,6 +152,11 @@ TEST_F(AppStateFrames, PreviewIsThrottledButTheEngineSeesEveryFrameAndLiftsGoThr
     platform.queue->drain();
     EXPECT_TRUE(s.touchPoints().isEmpty());
     frame(10.080, {simContact(3, 0.5f, 0.25f, 5)});
+    platform.queue->drain();
+    EXPECT_EQ(s.touchPoints(), QList<QPointF>({{0.5, 0.25}}));
+
+    // A glitch frame leaves the picture as it was, even after the interval.
+    frame(10.200, {simContact(3, std::numeric_limits<float>::quiet_NaN(), 0.25f, 5)});
     platform.queue->drain();
     EXPECT_EQ(s.touchPoints(), QList<QPointF>({{0.5, 0.25}}));
 }

@@ -144,6 +144,15 @@ TEST_F(PermissionsFixture, GrantsAreAskedThroughPkexecOnlyWhileTheRuleIsMissing)
     fakePkexec(126);  // dismissed
     EXPECT_EQ(ask(permissions), false);
 
+    // A second request while the dialog is up opens no second dialog.
+    writeFile(locations.pkexec, "#!/bin/sh\necho run >> '" +
+                                    (home.path() / "pkexec.runs").string() + "'\nsleep 0.3\n");
+    std::optional<bool> first;
+    permissions.requestGrants([&](bool a) { first = a; });
+    EXPECT_EQ(ask(permissions), true);
+    ASSERT_TRUE(eventually([&] { return sim.queue->drain() > 0 && first; }));
+    EXPECT_EQ(readFile(home.path() / "pkexec.runs"), "run\n");
+
     // Once the rule is in place, pkexec is not run again: only the help page can help.
     fakePkexec(0);
     fs::create_directories(home.path() / "rules.d");

@@ -19,7 +19,8 @@ using tavix::AppStateTestAccess;
 
 QStringList texts(const QMenu& menu) {
     QStringList list;
-    for (const QAction* a : menu.actions()) list << (a->isSeparator() ? QStringLiteral("—") : a->text());
+    for (const QAction* a : menu.actions())
+        list << (a->isSeparator() ? QStringLiteral("—") : a->text());
     return list;
 }
 
@@ -59,8 +60,8 @@ TEST_F(Menu, SevenEntriesWhenReadyNineWhileAPermissionIsMissing) {
     platform.permissions->setCanPostEvents(false);
     AppStateTestAccess::tick(s);
     EXPECT_EQ(texts(menu), (QStringList{"启用 Tavix", "单指轻点以点按", "—", "妙控鼠标 已连接",
-                                        "⚠︎ 权限未就绪，去授权…", "重新启动 Tavix", "—", "设置…",
-                                        "退出 Tavix"}));
+                                        "⚠︎ 权限未就绪，去授权…", "重新启动 Tavix",
+                                        "—", "设置…", "退出 Tavix"}));
     item(menu, "⚠︎ 权限未就绪，去授权…")->trigger();
     EXPECT_EQ(platform.permissions->grantRequests(), 1);
     item(menu, "重新启动 Tavix")->trigger();

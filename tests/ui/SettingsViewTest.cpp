@@ -8,10 +8,12 @@
 #include "Tavix/ui/DesktopMouseSettings.h"
 #include "Tavix/ui/PermissionRow.h"
 #include "Tavix/ui/SettingsView.h"
+#include "Tavix/ui/TouchPreview.h"
 #include "Tavix/ui/ValueSlider.h"
 #include "Tavix/ui/WidgetSnapshot.h"
 #include "tests/ui/ImageCompare.h"
 #include "tests/ui/ScenesFixture.h"
+#include "tests/ui/UiTest.h"
 
 namespace tavix::ui {
 namespace {
@@ -39,7 +41,9 @@ class SettingsViewTest : public test::ScenesFixture {
         view->show();
         return *view;
     }
-    void flip(const QString& title) { test::ScenesFixture::switchRow(*view, title)->toggle()->click(); }
+    void flip(const QString& title) {
+        test::ScenesFixture::switchRow(*view, title)->toggle()->click();
+    }
     bool rowShown(const QString& title) {
         for (RowLabel* label : view->findChildren<RowLabel*>())
             if (label->title() == title) return label->isVisibleTo(view.get());
@@ -71,9 +75,10 @@ TEST_F(SettingsViewTest, PermissionSectionShowsWhileAnyOfTheThreeIsMissing) {
     EXPECT_TRUE(rows[0]->ok());
     EXPECT_FALSE(rows[1]->ok());
     EXPECT_TRUE(rows[2]->ok());
-    EXPECT_EQ(permissions->footerLabel()->text(),
-              QStringLiteral("若列表里 Tavix 已开启但这里仍显示未授权：在「辅助功能」列表中选中 Tavix，"
-                             "点「−」移除，再点「去授权」重新添加。授权完成后 Tavix 会自动重启。"));
+    EXPECT_EQ(
+        permissions->footerLabel()->text(),
+        QStringLiteral("若列表里 Tavix 已开启但这里仍显示未授权：在「辅助功能」列表中选中 Tavix，"
+                       "点「−」移除，再点「去授权」重新添加。授权完成后 Tavix 会自动重启。"));
     platform.permissions->setCanPostEvents(true);
     AppStateTestAccess::tick(s);
     EXPECT_FALSE(shown(permissions, *view));
@@ -133,12 +138,14 @@ TEST_F(SettingsViewTest, PinchSubtitleFollowsThePicker) {
     AppState& s = readyState();
     open(s);
     SwitchRow* pinch = switchRow(*view, QStringLiteral("三指捏合"));
-    EXPECT_EQ(pinch->label()->subtitle(), QStringLiteral("三指或拇指＋三指轻轻收拢 · 打开应用程序索引"));
+    EXPECT_EQ(pinch->label()->subtitle(),
+              QStringLiteral("三指或拇指＋三指轻轻收拢 · 打开应用程序索引"));
     QComboBox* picker = pickerRow(*view, QStringLiteral("捏合后打开"))->picker();
     EXPECT_EQ(picker->count(), 4);
     QTest::keyClick(picker, Qt::Key_End);
     EXPECT_EQ(s.pinch3Action(), PinchAction::showDesktop);
-    EXPECT_EQ(pinch->label()->subtitle(), QStringLiteral("三指或拇指＋三指轻轻收拢 · 打开显示桌面"));
+    EXPECT_EQ(pinch->label()->subtitle(),
+              QStringLiteral("三指或拇指＋三指轻轻收拢 · 打开显示桌面"));
 }
 
 TEST_F(SettingsViewTest, ConflictRowTurnsSmartZoomOffWritingItTwice) {
@@ -191,7 +198,8 @@ TEST_F(SettingsViewTest, MirrorsAreWrittenThroughOnlyWhileShownAndTheReloadWrite
         flip(QString::fromUtf8(title));
     QTest::keyClick(pickerRow(*view, QStringLiteral("辅助点按"))->picker(), Qt::Key_End);
     EXPECT_EQ(s.secondaryClick(), SecondaryClick::off);
-    for (const char* key : {kNaturalKey, kPageSwipeKey, kFullscreenKey, kMissionControlKey, kButtonModeKey})
+    for (const char* key :
+         {kNaturalKey, kPageSwipeKey, kFullscreenKey, kMissionControlKey, kButtonModeKey})
         EXPECT_EQ(writes(key), 1) << key;
 
     // A drag writes every value it passes.
@@ -290,8 +298,8 @@ TEST_F(SettingsViewTest, OpeningTheMouseSettingsFallsBackToTheHelpPage) {
 TEST_F(SettingsViewTest, ControlsAreNamedByTheirTitlesWithRoleAndState) {
     AppState& s = readyState();
     open(s);
-    QAccessibleInterface* natural =
-        QAccessible::queryAccessibleInterface(switchRow(*view, QStringLiteral("自然滚动"))->toggle());
+    QAccessibleInterface* natural = QAccessible::queryAccessibleInterface(
+        switchRow(*view, QStringLiteral("自然滚动"))->toggle());
     ASSERT_NE(natural, nullptr);
     EXPECT_EQ(natural->role(), QAccessible::CheckBox);
     EXPECT_EQ(natural->text(QAccessible::Name), QStringLiteral("自然滚动"));
@@ -312,8 +320,8 @@ TEST_F(SettingsViewTest, ControlsAreNamedByTheirTitlesWithRoleAndState) {
     EXPECT_EQ(slider->valueInterface()->minimumValue().toDouble(), 0.15);
     EXPECT_EQ(slider->valueInterface()->maximumValue().toDouble(), 2.0);
 
-    QAccessibleInterface* picker =
-        QAccessible::queryAccessibleInterface(pickerRow(*view, QStringLiteral("缩放方式"))->picker());
+    QAccessibleInterface* picker = QAccessible::queryAccessibleInterface(
+        pickerRow(*view, QStringLiteral("缩放方式"))->picker());
     EXPECT_EQ(picker->role(), QAccessible::ComboBox);
     EXPECT_EQ(picker->text(QAccessible::Name), QStringLiteral("缩放方式"));
     EXPECT_EQ(picker->text(QAccessible::Value), QStringLiteral("原生捏合（平滑）"));
@@ -321,6 +329,23 @@ TEST_F(SettingsViewTest, ControlsAreNamedByTheirTitlesWithRoleAndState) {
     QAccessibleInterface* link = QAccessible::queryAccessibleInterface(view->findChild<LinkRow*>());
     EXPECT_EQ(link->role(), QAccessible::Button);
     EXPECT_EQ(link->text(QAccessible::Name), QStringLiteral("打开系统鼠标设置"));
+}
+
+TEST_F(SettingsViewTest, TheFingersShowWhileAnotherWindowHasTheFocus) {
+    AppState& s = readyState();
+    open(s);
+    auto* preview = view->findChild<TouchPreview*>();
+    QPalette palette = preview->palette();
+    palette.setColor(QPalette::Active, QPalette::Highlight, Qt::blue);
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, Qt::white);
+    preview->setPalette(palette);
+    preview->setPoints({{0.5, 0.5}});
+    test::clock().advance(1);
+
+    // Rendered on its own, the preview is in no active window.
+    const QImage image = WidgetSnapshot::render(*preview, 1);
+    const QColor dot = image.pixelColor(preview->surfaceRect().center().toPoint());
+    EXPECT_GT(dot.blue(), dot.red() + 100);
 }
 
 // The whole form, unscrolled, so that a layout change anywhere shows.

@@ -93,8 +93,11 @@ TEST(SliderRow, ADragCommitsEveryIntermediateValue) {
 
     ValueSlider& slider = *row.slider();
     slider.setSliderDown(true);
-    for (int step = slider.value() + 7; step <= 2 * ValueSlider::kSteps / 3; step += 7)
+    for (int step = slider.value() + 7; step <= 2 * slider.maximum() / 3; step += 7)
         slider.setSliderPosition(step);
+    // Decimal stops are exact, not 2.001.
+    slider.setSliderPosition(2 * slider.maximum() / 3);
+    EXPECT_EQ(commits.back(), 2.0);
     slider.triggerAction(QAbstractSlider::SliderToMaximum);
     slider.setSliderDown(false);
 

@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=${1:-build}
-cmake --build "$build" --target tavix-tests-ui
-TAVIX_UPDATE_REFERENCES=1 "$build/tests/ui/tavix-tests-ui" --gtest_filter='*Reference*'
+cmake --build "$build" --target tavix-tests-ui tavix-tests-scenes
+for tests in tavix-tests-ui tavix-tests-scenes; do
+    TAVIX_UPDATE_REFERENCES=1 "$build/tests/ui/$tests" --gtest_filter='*Reference*'
+done
 git status --short tests/ui/references

@@ -52,8 +52,8 @@ int main(int argc, char** argv) {
     waited.start();
     while (waited.elapsed() < kPatienceMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (state.touchPoints().size() >= 2 && state.live().lastGesture != "—" &&
-            !preview->isAnimating())
+        if (preview->points().size() >= 2 && !preview->isAnimating() &&
+            state.live().lastGesture != "—")
             break;
     }
     if (!tavix::ui::WidgetSnapshot::save(*window, QString::fromLocal8Bit(argv[1]), kPixelRatio)) {
