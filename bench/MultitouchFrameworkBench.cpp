@@ -1,5 +1,6 @@
 #include <benchmark/benchmark.h>
 
+#include <cstddef>
 #include <cstdlib>
 #include <vector>
 
@@ -44,6 +45,7 @@ void frameworkFramePath(benchmark::State& state) {
     manager.rescan();
 
     std::vector<MTSimContact> frame;
+    frame.reserve(static_cast<std::size_t>(contacts));
     for (int32_t i = 0; i < contacts; ++i) {
         frame.push_back({.identifier = i + 1, .state = 4, .x = 0.2f + 0.12f * i, .y = 0.5f});
     }

@@ -1,3 +1,5 @@
+#include <utility>
+
 #include "platform/Clock.h"
 #include "platform/MainQueue.h"
 #include "platform/ServiceSlot.h"
@@ -38,28 +40,28 @@ Clock& clock() {
     return clockSlot().get();
 }
 std::shared_ptr<Clock> installClock(std::shared_ptr<Clock> s) {
-    return clockSlot().install(s);
+    return clockSlot().install(std::move(s));
 }
 
 MainQueue& mainQueue() {
     return mainQueueSlot().get();
 }
 std::shared_ptr<MainQueue> installMainQueue(std::shared_ptr<MainQueue> s) {
-    return mainQueueSlot().install(s);
+    return mainQueueSlot().install(std::move(s));
 }
 
 Workspace& workspace() {
     return workspaceSlot().get();
 }
 std::shared_ptr<Workspace> installWorkspace(std::shared_ptr<Workspace> s) {
-    return workspaceSlot().install(s);
+    return workspaceSlot().install(std::move(s));
 }
 
 EventSystem& eventSystem() {
     return eventSystemSlot().get();
 }
 std::shared_ptr<EventSystem> installEventSystem(std::shared_ptr<EventSystem> s) {
-    return eventSystemSlot().install(s);
+    return eventSystemSlot().install(std::move(s));
 }
 
 }  // namespace tavix::platform

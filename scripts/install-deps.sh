@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
     # toolchain and test tools
-    cmake ninja-build g++ pkg-config clang libclang-rt-14-dev python3
+    cmake ninja-build g++ pkg-config clang libclang-rt-14-dev clang-tidy-14 python3
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     # the core and its platform services
     libplist-dev libdbus-1-dev nlohmann-json3-dev libevdev-dev libudev-dev libx11-dev libglib2.0-dev
@@ -12,6 +12,8 @@ packages=(
     qt6-qpa-plugins fonts-wqy-microhei
     # desktop integration and its checks: private buses, mock services, a virtual display
     dbus dbus-x11 python3-dbusmock xvfb xauth desktop-file-utils appstream gsettings-desktop-schemas
+    # the Debian package and the checks of what it installs
+    dpkg-dev man-db groff-base
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -72,6 +72,6 @@ constexpr bool isTouching(int32_t state) {
 
 extern "C" {
 // The framework's contact-frame callback.
-typedef int32_t (*MTContactFrameCallback)(void* device, tavix::MTTouch* touches, int32_t count,
-                                          double timestamp, int32_t frame);
+using MTContactFrameCallback = int32_t (*)(void* device, tavix::MTTouch* touches, int32_t count,
+                                           double timestamp, int32_t frame);
 }

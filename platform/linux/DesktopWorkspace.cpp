@@ -16,6 +16,7 @@ void DesktopWorkspace::openApplication(const std::string& path,
     std::vector<std::string> words{path};
     words.insert(words.end(), configuration.arguments.begin(), configuration.arguments.end());
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (auto& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
 

@@ -20,6 +20,7 @@ bool ProcessRelauncher::relaunch() {
     // async-signal-safe calls are allowed.
     std::vector<std::string> words = arguments_;
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (auto& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
 
@@ -30,6 +31,7 @@ bool ProcessRelauncher::relaunch() {
     }
     variables.push_back(prefix + std::to_string(getpid()));
     std::vector<char*> envp;
+    envp.reserve(variables.size() + 1);
     for (auto& variable : variables) envp.push_back(variable.data());
     envp.push_back(nullptr);
 

@@ -3,6 +3,7 @@
 #ifndef TAVIX_MULTITOUCH_FRAMEWORK_H
 #define TAVIX_MULTITOUCH_FRAMEWORK_H
 
+/* Plain C, for C callers too. NOLINTBEGIN(modernize-use-using) */
 #include <stdbool.h>
 #include <stdint.h>
 
@@ -82,4 +83,5 @@ MT_EXPORT void MTArrayRelease(MTArrayRef array);
 }
 #endif
 
+/* NOLINTEND(modernize-use-using) */
 #endif

@@ -3,6 +3,7 @@
 #ifndef TAVIX_MULTITOUCH_SIM_CONTROL_H
 #define TAVIX_MULTITOUCH_SIM_CONTROL_H
 
+/* Plain C, for C callers too. NOLINTBEGIN(modernize-use-using) */
 #include <stdbool.h>
 #include <stdint.h>
 
@@ -78,4 +79,5 @@ MT_EXPORT int32_t MTSimLiveListCount(void);
 }
 #endif
 
+/* NOLINTEND(modernize-use-using) */
 #endif

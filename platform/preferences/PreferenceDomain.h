@@ -19,7 +19,8 @@ class PreferenceDomain {
     // The global domain is named after the file macOS keeps it in.
     const std::string& name() const { return name_; }
 
-    auto operator<=>(const PreferenceDomain&) const = default;
+    // clang-tidy 14 reads the defaulted comparison's 0 as a null pointer.
+    auto operator<=>(const PreferenceDomain&) const = default;  // NOLINT(modernize-use-nullptr)
 
   private:
     static constexpr const char* kGlobalName = ".GlobalPreferences";

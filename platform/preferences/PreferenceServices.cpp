@@ -1,3 +1,5 @@
+#include <utility>
+
 #include "platform/ServiceSlot.h"
 #include "platform/preferences/DistributedNotificationCenter.h"
 #include "platform/preferences/HIDEventSystem.h"
@@ -35,14 +37,14 @@ PreferenceStore& preferenceStore() {
     return preferenceStoreSlot().get();
 }
 std::shared_ptr<PreferenceStore> installPreferenceStore(std::shared_ptr<PreferenceStore> s) {
-    return preferenceStoreSlot().install(s);
+    return preferenceStoreSlot().install(std::move(s));
 }
 
 HIDEventSystem& hidEventSystem() {
     return hidEventSystemSlot().get();
 }
 std::shared_ptr<HIDEventSystem> installHIDEventSystem(std::shared_ptr<HIDEventSystem> s) {
-    return hidEventSystemSlot().install(s);
+    return hidEventSystemSlot().install(std::move(s));
 }
 
 DistributedNotificationCenter& distributedNotificationCenter() {
@@ -50,7 +52,7 @@ DistributedNotificationCenter& distributedNotificationCenter() {
 }
 std::shared_ptr<DistributedNotificationCenter> installDistributedNotificationCenter(
     std::shared_ptr<DistributedNotificationCenter> s) {
-    return notificationCenterSlot().install(s);
+    return notificationCenterSlot().install(std::move(s));
 }
 
 }  // namespace tavix::platform

@@ -69,7 +69,7 @@ void appendString(std::string& out, std::string_view text) {
             default:
                 if (static_cast<unsigned char>(c) < 0x20) {
                     char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                    (void)std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
                     out += escaped;
                 } else {
                     out += c;

@@ -11,7 +11,7 @@ LineReader::LineReader(int fd, std::string name) : fd_(fd), name_(std::move(name
 LineReader::LineReader(std::string text) : name_("the script"), buffer_(std::move(text)) {}
 
 std::optional<std::string_view> LineReader::next() {
-    constexpr std::size_t kChunk = 64 * 1024;
+    constexpr std::size_t kChunk = std::size_t{64} * 1024;
     std::size_t searched = start_;
     for (;;) {
         const std::size_t end = buffer_.find('\n', searched);

@@ -43,7 +43,8 @@ bool isControl(char32_t point) {
 
 void appendEscape(std::string& out, const char* format, unsigned value) {
     char escaped[8];
-    std::snprintf(escaped, sizeof escaped, format, value);
+    // Every escape written here is at most six characters.
+    (void)std::snprintf(escaped, sizeof escaped, format, value);
     out += escaped;
 }
 

@@ -25,7 +25,7 @@ DesktopActions::DesktopActions(Services services) : services_(std::move(services
 }
 
 std::filesystem::path DesktopActions::configHome() {
-    const std::filesystem::path base = environment("XDG_CONFIG_HOME");
+    std::filesystem::path base = environment("XDG_CONFIG_HOME");
     if (!base.empty() && base.is_absolute()) return base;
     return std::filesystem::path(environment("HOME")) / ".config";
 }
@@ -34,6 +34,7 @@ bool DesktopActions::spawnDetached(const std::vector<std::string>& words) {
     if (words.empty()) return false;
     std::vector<std::string> copy = words;
     std::vector<char*> argv;
+    argv.reserve(copy.size() + 1);
     for (auto& word : copy) argv.push_back(word.data());
     argv.push_back(nullptr);
     pid_t pid = 0;

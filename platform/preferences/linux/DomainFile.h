@@ -16,7 +16,7 @@ namespace tavix::platform {
 class DomainFile {
   public:
     // Larger files are not taken into memory.
-    static constexpr std::size_t kMaxSize = 16 * 1024 * 1024;
+    static constexpr std::size_t kMaxSize = std::size_t{16} * 1024 * 1024;
 
     using BeforeReplace = std::function<void(const std::filesystem::path& temporary)>;
 

@@ -16,12 +16,12 @@ void InMemoryPreferenceStore::setValue(const std::string& key, const PreferenceV
                                        const PreferenceDomain& domain) {
     std::lock_guard guard(mutex_);
     domains_[domain].insert_or_assign(key, value);
-    operations_.push_back(Set{domain, key, value});
+    operations_.emplace_back(Set{domain, key, value});
 }
 
 bool InMemoryPreferenceStore::synchronize(const PreferenceDomain& domain) {
     std::lock_guard guard(mutex_);
-    operations_.push_back(Synchronize{domain});
+    operations_.emplace_back(Synchronize{domain});
     return true;
 }
 
