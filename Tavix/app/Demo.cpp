@@ -65,7 +65,7 @@ class Demo::LogBackend final : public EventBackend {
         if (!verbose_) return;
         std::lock_guard guard(mutex_);
         char time[32];
-        std::snprintf(time, sizeof time, "%.6f", now());
+        (void)std::snprintf(time, sizeof time, "%.6f", now());
         std::cout << "{\"t\":" << time << ",\"notification\":\"" << name.toStdString()
                   << "\"}\n";
         std::cout.flush();

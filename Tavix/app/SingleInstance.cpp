@@ -19,7 +19,7 @@ constexpr char kReopen[] = "reopen\n";
 constexpr char kDone[] = "ok\n";
 
 QString runtimeFolder() {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (QDir::isAbsolutePath(runtime) && QFileInfo(runtime).isDir()) return runtime;
     return QDir::tempPath();
 }

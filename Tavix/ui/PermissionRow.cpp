@@ -9,10 +9,10 @@
 
 namespace tavix::ui {
 
-PermissionRow::PermissionRow(QString title, QString detail, bool ok, QWidget* parent)
+PermissionRow::PermissionRow(const QString& title, QString detail, bool ok, QWidget* parent)
     : QWidget(parent),
       ok_(!ok),
-      label_(new RowLabel(std::move(title), std::move(detail), QString(), QColor())),
+      label_(new RowLabel(title, std::move(detail), QString(), QColor())),
       status_(new QLabel) {
     status_->setFont(TextStyles::captionMedium());
     auto* row = new QHBoxLayout(this);

@@ -14,7 +14,7 @@ class RowLabel;
 class PermissionRow : public QWidget {
     Q_OBJECT
   public:
-    PermissionRow(QString title, QString detail, bool ok, QWidget* parent = nullptr);
+    PermissionRow(const QString& title, QString detail, bool ok, QWidget* parent = nullptr);
 
     bool ok() const { return ok_; }
     void setOk(bool ok);

@@ -22,7 +22,7 @@ QLabel* textLine(const QFont& font) {
 
 }  // namespace
 
-RowLabel::RowLabel(QString title, std::optional<QString> subtitle, QString symbol, QColor color,
+RowLabel::RowLabel(const QString& title, std::optional<QString> subtitle, QString symbol, QColor color,
                    QWidget* parent)
     : QWidget(parent),
       badge_(new IconBadge(std::move(symbol), color)),

@@ -18,7 +18,7 @@ class RowLabel : public QWidget {
     static constexpr int kSpacing = 10;
     static constexpr int kLineSpacing = 1;
 
-    RowLabel(QString title, std::optional<QString> subtitle, QString symbol, QColor color,
+    RowLabel(const QString& title, std::optional<QString> subtitle, QString symbol, QColor color,
              QWidget* parent = nullptr);
 
     QString title() const;

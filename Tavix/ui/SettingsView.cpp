@@ -162,7 +162,7 @@ void SettingsView::writeThrough(Signal changed, std::function<void()> write) {
     writeThroughs_.push_back({changed, std::move(write)});
 }
 
-void SettingsView::showWhile(QWidget* row, std::function<bool()> rule,
+void SettingsView::showWhile(QWidget* row, const std::function<bool()>& rule,
                              std::initializer_list<Signal> triggers) {
     auto apply = [row, rule] { row->setVisible(rule()); };
     for (Signal trigger : triggers) connect(&s_, trigger, row, apply);

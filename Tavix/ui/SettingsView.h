@@ -67,7 +67,7 @@ class SettingsView : public QWidget {
     // Writes `write` through whenever `changed` is announced while the view is shown.
     void writeThrough(Signal changed, std::function<void()> write);
     // Shows a row only while `rule` holds, re-checked whenever one of `triggers` is announced.
-    void showWhile(QWidget* row, std::function<bool()> rule,
+    void showWhile(QWidget* row, const std::function<bool()>& rule,
                    std::initializer_list<Signal> triggers);
 
     void updateConnection();

@@ -16,12 +16,12 @@ constexpr qreal kControlPull = 0.9256;
 
 std::vector<float> gaussianKernel(qreal sigma) {
     const int half = std::max(1, static_cast<int>(std::ceil(3 * sigma)));
-    std::vector<float> kernel(static_cast<size_t>(2 * half + 1));
+    std::vector<float> kernel(2 * static_cast<size_t>(half) + 1);
     float sum = 0;
-    for (int i = -half; i <= half; ++i) {
-        const float w = static_cast<float>(std::exp(-(i * i) / (2 * sigma * sigma)));
-        kernel[static_cast<size_t>(i + half)] = w;
-        sum += w;
+    for (size_t j = 0; j < kernel.size(); ++j) {
+        const int i = static_cast<int>(j) - half;
+        kernel[j] = static_cast<float>(std::exp(-(i * i) / (2 * sigma * sigma)));
+        sum += kernel[j];
     }
     for (float& w : kernel) w /= sum;
     return kernel;
@@ -37,11 +37,12 @@ void blurPass(QImage& mask, const std::vector<float>& kernel, bool horizontal) {
         uchar* out = mask.scanLine(y);
         for (int x = 0; x < w; ++x) {
             float acc = 0;
-            for (int k = -half; k <= half; ++k) {
+            for (size_t j = 0; j < kernel.size(); ++j) {
+                const int k = static_cast<int>(j) - half;
                 const int sx = horizontal ? x + k : x;
                 const int sy = horizontal ? y : y + k;
                 if (sx < 0 || sy < 0 || sx >= w || sy >= h) continue;
-                acc += kernel[static_cast<size_t>(k + half)] * source.constScanLine(sy)[sx];
+                acc += kernel[j] * source.constScanLine(sy)[sx];
             }
             out[x] = static_cast<uchar>(std::clamp(std::lround(acc), 0L, 255L));
         }

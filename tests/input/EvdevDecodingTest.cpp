@@ -3,6 +3,7 @@
 
 #include <sstream>
 
+#include "platform/linux/input/MagicMouseReader.h"
 #include "platform/linux/input/MultitouchDecoder.h"
 #include "platform/linux/input/RecordedEvdev.h"
 #include "tests/input/EvdevStreams.h"
@@ -203,6 +204,29 @@ TEST_F(ReaderFixture, ANodeThatCannotBeOpenedIsTriedAgainAtTheNextLook) {
     EXPECT_THAT(reader->devices(), IsEmpty());
     devices->refuseOpen(false);
     EXPECT_EQ(reader->devices().size(), 1u);
+}
+
+// The ID survives the mouse coming back on another node; a malformed address is no address.
+TEST(StableDeviceID, FollowsTheAddressNotTheNode) {
+    const auto id = [](const char* uniq, const char* devnode, const char* phys = "") {
+        MagicMouseNode node;
+        node.devnode = devnode;
+        node.uniq = uniq;
+        node.phys = phys;
+        return stableDeviceID(node);
+    };
+    EXPECT_EQ(id("aa:bb:cc:dd:ee:ff", "/dev/input/event3"), 0xaabbccddeeffu);
+    EXPECT_EQ(id("AA:BB:CC:DD:EE:FF", "/dev/input/event9"), 0xaabbccddeeffu);
+    EXPECT_EQ(id("a:b:c:d:e:f", "/dev/input/event3"), 0x0a0b0c0d0e0fu);
+    for (const char* malformed : {"aa:bb:cc:dd:ee", "aa:bb:cc:dd:ee:ff:00", "aa:bb:cc:dd:ee:fff",
+                                  "aa-bb-cc-dd-ee-ff", "aa:bb:cc:dd:ee:ff ", "00:00:00:00:00:00"}) {
+        EXPECT_EQ(id(malformed, "/dev/input/event3"), id(malformed, "/dev/input/event4"))
+            << malformed;
+        EXPECT_NE(id(malformed, "/dev/input/event3"), id("aa:bb:cc:dd:ee:ff", "/dev/input/event3"))
+            << malformed;
+    }
+    EXPECT_EQ(id("", "/dev/input/event3", "usb-0000:00:14.0-1/input0"),
+              id("", "/dev/input/event7", "usb-0000:00:14.0-1/input0"));
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ const char* pressName(uint16_t code) {
 
 void ScriptWriter::line(double t, const std::string& body) {
     char time[40];
-    std::snprintf(time, sizeof time, "%.6f", t);
+    (void)std::snprintf(time, sizeof time, "%.6f", t);
     out_ << "{\"t\": " << time << ", " << body << "}\n";
 }
 

@@ -50,7 +50,7 @@ std::optional<std::string> evemuScript(LineReader& in, EvemuProblem& problem) {
     const auto model = magicMouseModel(recording->vendor, recording->product);
     if (!model) {
         char ids[64];
-        std::snprintf(ids, sizeof ids, "not a Magic Mouse (vendor %04x, product %04x)",
+        (void)std::snprintf(ids, sizeof ids, "not a Magic Mouse (vendor %04x, product %04x)",
                       recording->vendor, recording->product);
         const std::size_t line = lineOf(source, "I:");
         problem = {line, "line " + std::to_string(line) + ": " + ids};

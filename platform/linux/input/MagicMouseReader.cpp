@@ -7,7 +7,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
+#include <charconv>
+#include <optional>
 #include <future>
 
 namespace tavix::platform::input {
@@ -27,6 +28,25 @@ uint64_t fnv1a(std::string_view text) {
     return hash;
 }
 
+// "aa:bb:cc:dd:ee:ff" (one or two hex digits a byte) as a number.
+std::optional<uint64_t> bluetoothAddress(std::string_view text) {
+    uint64_t address = 0;
+    for (int byte = 0; byte < 6; ++byte) {
+        if (byte > 0) {
+            if (text.empty() || text.front() != ':') return std::nullopt;
+            text.remove_prefix(1);
+        }
+        unsigned value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+        const auto digits = end - text.data();
+        if (error != std::errc() || digits < 1 || digits > 2) return std::nullopt;
+        address = address << 8 | value;
+        text.remove_prefix(static_cast<size_t>(digits));
+    }
+    if (!text.empty()) return std::nullopt;
+    return address;
+}
+
 void add(int epoll, int fd, uint64_t key) {
     epoll_event ev{};
     ev.events = EPOLLIN;
@@ -37,13 +57,8 @@ void add(int epoll, int fd, uint64_t key) {
 }  // namespace
 
 uint64_t stableDeviceID(const MagicMouseNode& node) {
-    unsigned b[6];
-    char end = 0;
-    if (std::sscanf(node.uniq.c_str(), "%2x:%2x:%2x:%2x:%2x:%2x%c", &b[0], &b[1], &b[2], &b[3],
-                    &b[4], &b[5], &end) == 6) {
-        uint64_t address = 0;
-        for (unsigned byte : b) address = address << 8 | byte;
-        if (address != 0) return address;
+    if (const auto address = bluetoothAddress(node.uniq); address && *address != 0) {
+        return *address;
     }
     const std::string& name = !node.uniq.empty()   ? node.uniq
                               : !node.phys.empty() ? node.phys
@@ -90,7 +105,7 @@ void MagicMouseReader::call(const std::function<void()>& task) {
     auto finished = done.get_future();
     {
         std::lock_guard guard(mutex_);
-        tasks_.push_back([&] {
+        tasks_.emplace_back([&] {
             task();
             done.set_value();
         });

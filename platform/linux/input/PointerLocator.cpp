@@ -14,6 +14,17 @@ bool set(const char* value) {
 
 }  // namespace
 
+struct PointerLocator::XConnection {
+    explicit XConnection(Display* open) : x(open) {}
+    ~XConnection() { XCloseDisplay(x); }
+    XConnection(const XConnection&) = delete;
+    XConnection& operator=(const XConnection&) = delete;
+    XConnection(XConnection&&) = delete;
+    XConnection& operator=(XConnection&&) = delete;
+
+    Display* const x;
+};
+
 PointerLocator::Source PointerLocator::sourceFor(const char* sessionType, const char* display,
                                                  const char* wayland) {
     if (set(sessionType)) {
@@ -27,13 +38,11 @@ PointerLocator::Source PointerLocator::sourceFor(const char* sessionType, const 
 PointerLocator::PointerLocator(std::function<Point()> motion) : motion_(std::move(motion)) {
     if (sourceFor(std::getenv("XDG_SESSION_TYPE"), std::getenv("DISPLAY"),
                   std::getenv("WAYLAND_DISPLAY")) == Source::x11) {
-        display_ = XOpenDisplay(nullptr);
+        if (auto* open = XOpenDisplay(nullptr)) display_ = std::make_unique<XConnection>(open);
     }
 }
 
-PointerLocator::~PointerLocator() {
-    if (display_) XCloseDisplay(display_);
-}
+PointerLocator::~PointerLocator() = default;
 
 std::optional<Point> PointerLocator::location() {
     if (display_) {
@@ -45,7 +54,7 @@ std::optional<Point> PointerLocator::location() {
         int windowX = 0;
         int windowY = 0;
         unsigned mask = 0;
-        if (XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &x, &y, &windowX,
+        if (XQueryPointer(display_->x, DefaultRootWindow(display_->x), &root, &child, &x, &y, &windowX,
                           &windowY, &mask)) {
             return Point{static_cast<double>(x), static_cast<double>(y)};
         }

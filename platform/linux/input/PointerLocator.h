@@ -1,12 +1,11 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 
 #include "platform/Geometry.h"
-
-struct _XDisplay;
 
 namespace tavix::platform::input {
 
@@ -28,6 +27,8 @@ class PointerLocator {
     ~PointerLocator();
     PointerLocator(const PointerLocator&) = delete;
     PointerLocator& operator=(const PointerLocator&) = delete;
+    PointerLocator(PointerLocator&&) = delete;
+    PointerLocator& operator=(PointerLocator&&) = delete;
 
     // The source in use: X11 only when the display could be opened.
     Source source() const { return display_ ? Source::x11 : Source::relativeMotion; }
@@ -35,9 +36,11 @@ class PointerLocator {
     std::optional<Point> location();
 
   private:
+    struct XConnection;  // the X11 display; Xlib's header stays out of ours
+
     const std::function<Point()> motion_;
     std::mutex mutex_;  // Xlib calls on one display are not thread-safe
-    _XDisplay* display_ = nullptr;
+    std::unique_ptr<XConnection> display_;
 };
 
 }  // namespace tavix::platform::input

@@ -36,24 +36,33 @@ std::optional<GnomeKey> gnomeKey(MirroredSetting setting) {
 
 }  // namespace
 
+struct GnomeMouseSettings::Handle {
+    struct Unref {
+        void operator()(GSettings* object) const { g_object_unref(object); }
+    };
+    std::unique_ptr<GSettings, Unref> settings;
+};
+
 std::unique_ptr<GnomeMouseSettings> GnomeMouseSettings::open() {
     GSettingsSchemaSource* source = g_settings_schema_source_get_default();
     if (!source) return nullptr;
     Schema schema(g_settings_schema_source_lookup(source, kSchema, TRUE));
     if (!schema) return nullptr;
-    return std::unique_ptr<GnomeMouseSettings>(
-        new GnomeMouseSettings(g_settings_new_full(schema.get(), nullptr, nullptr)));
+    auto handle = std::make_unique<Handle>();
+    handle->settings.reset(g_settings_new_full(schema.get(), nullptr, nullptr));
+    return std::unique_ptr<GnomeMouseSettings>(new GnomeMouseSettings(std::move(handle)));
 }
 
-GnomeMouseSettings::~GnomeMouseSettings() {
-    g_object_unref(settings_);
-}
+GnomeMouseSettings::GnomeMouseSettings(std::unique_ptr<Handle> handle)
+    : handle_(std::move(handle)) {}
+
+GnomeMouseSettings::~GnomeMouseSettings() = default;
 
 const char* GnomeMouseSettings::keyFor(MirroredSetting setting) const {
     const auto key = gnomeKey(setting);
     if (!key) return nullptr;
     GSettingsSchema* schema = nullptr;
-    g_object_get(settings_, "settings-schema", &schema, nullptr);
+    g_object_get(handle_->settings.get(), "settings-schema", &schema, nullptr);
     if (!schema) return nullptr;
     const Schema owned(schema);
     if (!g_settings_schema_has_key(schema, key->name)) return nullptr;
@@ -68,11 +77,11 @@ std::optional<PreferenceValue> GnomeMouseSettings::read(MirroredSetting setting)
     if (!key) return std::nullopt;
     switch (setting) {
         case MirroredSetting::trackingSpeed:
-            return trackingFromLibinputSpeed(g_settings_get_double(settings_, key));
+            return trackingFromLibinputSpeed(g_settings_get_double(handle_->settings.get(), key));
         case MirroredSetting::doubleClickInterval:
-            return secondsFromMilliseconds(g_settings_get_int(settings_, key));
+            return secondsFromMilliseconds(g_settings_get_int(handle_->settings.get(), key));
         case MirroredSetting::naturalScroll:
-            return g_settings_get_boolean(settings_, key) != FALSE;
+            return g_settings_get_boolean(handle_->settings.get(), key) != FALSE;
         case MirroredSetting::scrollSpeed:
             return std::nullopt;
     }
@@ -86,15 +95,15 @@ bool GnomeMouseSettings::write(MirroredSetting setting, const PreferenceValue& v
         case MirroredSetting::trackingSpeed: {
             const auto tracking = numberValue(value);
             return tracking &&
-                   g_settings_set_double(settings_, key, libinputSpeedFromTracking(*tracking));
+                   g_settings_set_double(handle_->settings.get(), key, libinputSpeedFromTracking(*tracking));
         }
         case MirroredSetting::doubleClickInterval: {
             const auto seconds = numberValue(value);
-            return seconds && g_settings_set_int(settings_, key, millisecondsFromSeconds(*seconds));
+            return seconds && g_settings_set_int(handle_->settings.get(), key, millisecondsFromSeconds(*seconds));
         }
         case MirroredSetting::naturalScroll: {
             const auto natural = booleanValue(value);
-            return natural && g_settings_set_boolean(settings_, key, *natural);
+            return natural && g_settings_set_boolean(handle_->settings.get(), key, *natural);
         }
         case MirroredSetting::scrollSpeed:
             return false;

@@ -4,8 +4,6 @@
 
 #include "platform/linux/mouse/DesktopMouseSettings.h"
 
-typedef struct _GSettings GSettings;
-
 namespace tavix::platform::mouse {
 
 // GNOME's mouse settings, org.gnome.desktop.peripherals.mouse through GSettings: `speed`,
@@ -26,11 +24,12 @@ class GnomeMouseSettings final : public DesktopMouseSettings {
     void synchronize() override;
 
   private:
-    explicit GnomeMouseSettings(GSettings* settings) : settings_(settings) {}
+    struct Handle;  // GIO's settings object; GIO's header stays out of ours
+    explicit GnomeMouseSettings(std::unique_ptr<Handle> handle);
     // The key of the setting when the installed schema has it with the expected type.
     const char* keyFor(MirroredSetting setting) const;
 
-    GSettings* settings_;
+    std::unique_ptr<Handle> handle_;
 };
 
 }  // namespace tavix::platform::mouse

@@ -43,7 +43,7 @@ struct KWinValue {
 
 std::string number(double value, const char* format) {
     char text[32];
-    std::snprintf(text, sizeof text, format, value);
+    (void)std::snprintf(text, sizeof text, format, value);
     return text;
 }
 
