@@ -14,6 +14,7 @@
 
 #include "platform/linux/input/Evemu.h"
 #include "platform/linux/input/MagicMouseReader.h"
+#include "tests/Eventually.h"
 
 namespace tavix::platform::input::testing {
 
@@ -43,15 +44,7 @@ inline EvemuRecording fixture(const char* name) {
     return *recording;
 }
 
-// Waits in real time for the reader thread; false after five seconds.
-inline bool eventually(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
+using tavix::testing::eventually;
 
 // Everything the reader hands to a listener, kept for the test thread.
 class Collector final : public MagicMouseListener {

@@ -2,11 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
-#include <thread>
-
 #include "platform/multitouch/SimControlLoader.h"
+#include "tests/Eventually.h"
 
 namespace tavix::testing {
 
@@ -36,16 +33,6 @@ inline platform::mt::SimControl freshControl(const char* framework) {
     if (!control) throw std::runtime_error(std::string("no control functions in ") + framework);
     control->reset();
     return *control;
-}
-
-// Waits in real time for something a framework thread does; false after five seconds.
-inline bool eventually(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
 }
 
 }  // namespace tavix::testing
