@@ -12,6 +12,7 @@
 #include "platform/MainQueue.h"
 #include "platform/events/EventSystem.h"
 #include "platform/linux/input/MagicMouseTap.h"
+#include "platform/linux/input/MultitouchDecoder.h"
 #include "platform/linux/input/RecordedEvdev.h"
 #include "platform/sim/VirtualClock.h"
 
@@ -142,6 +143,35 @@ void tapButtonPress(benchmark::State& state) {
     tappedMouse(state, true);
 }
 
+// Decoding one SYN_REPORT of a node with `fingers` contacts all moving, as the reader does for
+// every report before the framework's callback sees it.
+void decodeFrame(benchmark::State& state) {
+    const auto fingers = static_cast<int32_t>(state.range(0));
+    std::vector<TimedEvent> report;
+    for (int32_t slot = 0; slot < fingers; ++slot) {
+        report.push_back({0, {EV_ABS, ABS_MT_SLOT, slot}});
+        report.push_back({0, {EV_ABS, ABS_MT_TRACKING_ID, 100 + slot}});
+        report.push_back({0, {EV_ABS, ABS_MT_POSITION_X, 100 * slot}});
+        report.push_back({0, {EV_ABS, ABS_MT_POSITION_Y, 200 + 50 * slot}});
+        report.push_back({0, {EV_ABS, ABS_MT_TOUCH_MAJOR, 40}});
+    }
+    report.push_back({0, {EV_SYN, SYN_REPORT, 0}});
+    MultitouchDecoder decoder(kMagicMouseSurface, {-1100, 1258}, {-1589, 2047});
+    for (const auto& event : report) decoder.feed(event);
+    int32_t step = 0;
+    for (auto _ : state) {
+        step = (step + 1) % 64;
+        for (int32_t slot = 0; slot < fingers; ++slot) {
+            decoder.feed({0, {EV_ABS, ABS_MT_SLOT, slot}});
+            decoder.feed({0, {EV_ABS, ABS_MT_POSITION_X, 100 * slot + step}});
+            decoder.feed({0, {EV_ABS, ABS_MT_POSITION_Y, 200 + 50 * slot - step}});
+        }
+        benchmark::DoNotOptimize(decoder.feed({0, {EV_SYN, SYN_REPORT, 0}}));
+        benchmark::DoNotOptimize(decoder.frame().contacts.data());
+    }
+}
+
+BENCHMARK(decodeFrame)->Arg(1)->Arg(2)->Arg(5);
 BENCHMARK(tapMotion)->UseManualTime()->Unit(benchmark::kMicrosecond)->Repetitions(5);
 BENCHMARK(tapButtonPress)->UseManualTime()->Unit(benchmark::kMicrosecond)->Repetitions(5);
 

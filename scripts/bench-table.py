@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Prints one table from the Google Benchmark JSON files of the bench executables: per benchmark
-its time per iteration (the median where repetitions were run) and its counters."""
+its time per iteration (CPU time, or the wall time of a latency the benchmark times itself; the
+median where repetitions were run) and its counters."""
 import json
 import re
 import sys
@@ -34,7 +35,7 @@ STANDARD = {"name", "family_index", "per_family_instance_index", "run_name", "ru
 
 
 def short(run_name):
-    return re.sub(r"/(repeats|iterations):\d+", "", run_name)
+    return re.sub(r"/(repeats|iterations):\d+|/manual_time", "", run_name)
 
 
 def rows(path):
@@ -54,11 +55,14 @@ def rows(path):
                     if k not in STANDARD and isinstance(v, (int, float))]
         if "items_per_second" in e:
             counters.append(f"items/s={number(e['items_per_second'])}")
-        yield path.stem, short(e["run_name"]), duration(e["cpu_time"], e["time_unit"]), " ".join(counters)
+        # A latency measured by the benchmark itself is wall time; the CPU time would be its
+        # thread's share only.
+        time = e["real_time"] if "/manual_time" in e["run_name"] else e["cpu_time"]
+        yield path.stem, short(e["run_name"]), duration(time, e["time_unit"]), " ".join(counters)
 
 
 def main(paths):
-    table = [("executable", "benchmark", "cpu time", "counters")]
+    table = [("executable", "benchmark", "time", "counters")]
     for path in paths:
         table.extend(rows(Path(path)))
     widths = [max(len(row[i]) for row in table) for i in range(3)]
