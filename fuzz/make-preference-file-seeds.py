@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the seed preference files of tavix-fuzz-preference-file: XML and binary property lists
+"""Writes the starting preference files of tavix-fuzz-preference-file: XML and binary property lists
 as other tools leave them, and a few that sit at or beyond the reader's limits."""
 import plistlib
 import sys

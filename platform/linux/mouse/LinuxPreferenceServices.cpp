@@ -27,7 +27,7 @@ std::shared_ptr<DesktopMouseSettings> desktopSettings(
 }
 
 // The clones start where the settings stand; the defaults are the settings' own.
-void seed(PreferenceStore& store, CloneMouseSettings& clone) {
+void startFromStored(PreferenceStore& store, CloneMouseSettings& clone) {
     const auto global = PreferenceDomain::global();
     clone.setTrackingSpeed(
         numberValue(store.copyValue("com.apple.mouse.scaling", global)).value_or(1.0));
@@ -62,7 +62,7 @@ LinuxPreferenceServices makeLinuxPreferenceServices(LinuxPreferenceServices::Opt
         [clone](const std::string& key, const HIDPropertyValue& value) {
             clone->setHIDProperty(key, value);
         });
-    seed(*services.store, *clone);
+    startFromStored(*services.store, *clone);
     return services;
 }
 
