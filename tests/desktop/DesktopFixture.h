@@ -14,40 +14,12 @@
 #include <vector>
 
 #include "platform/linux/desktop/DesktopActions.h"
+#include "tests/PrivateBus.h"
 #include "tests/mouse_settings/TempDirectory.h"
 
 extern char** environ;
 
 namespace tavix::testing {
-
-// A session bus of the test's own; the real one is never reached.
-class PrivateBus {
-  public:
-    PrivateBus() {
-        FILE* out =
-            popen("dbus-daemon --session --fork --print-address=1 --print-pid=1 2>/dev/null", "r");
-        if (!out) return;
-        char address[512] = {};
-        long pid = 0;
-        if (std::fgets(address, sizeof address, out) && std::fscanf(out, "%ld", &pid) == 1) {
-            address_ = address;
-            if (!address_.empty() && address_.back() == '\n') address_.pop_back();
-            pid_ = static_cast<pid_t>(pid);
-        }
-        pclose(out);
-    }
-    ~PrivateBus() {
-        if (pid_ > 0) kill(pid_, SIGTERM);
-    }
-    PrivateBus(const PrivateBus&) = delete;
-    PrivateBus& operator=(const PrivateBus&) = delete;
-
-    const std::string& address() const { return address_; }
-
-  private:
-    std::string address_;
-    pid_t pid_ = 0;
-};
 
 // A python-dbusmock service from one of our templates, logging every call to a file.
 class MockService {

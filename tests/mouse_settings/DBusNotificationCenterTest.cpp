@@ -2,17 +2,16 @@
 
 #include <dbus/dbus.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-
 #include <chrono>
-#include <cstdio>
 #include <memory>
 
+#include "tests/PrivateBus.h"
 #include "tests/mouse_settings/TempDirectory.h"
 
 namespace tavix::platform {
 namespace {
 
+using testing::PrivateBus;
 using testing::ScopedEnvironment;
 
 TEST(DBusNotificationCenterTest, WithoutASessionBusNothingHappens) {
@@ -21,37 +20,6 @@ TEST(DBusNotificationCenterTest, WithoutASessionBusNothingHappens) {
     ScopedEnvironment dir("XDG_RUNTIME_DIR", runtime.path().c_str());
     DBusNotificationCenter().postNotification("SwipeScrollDirectionDidChangeNotification", true);
 }
-
-// A private bus daemon of this test's own, stopped by its process id.
-class PrivateBus {
-  public:
-    PrivateBus() {
-        FILE* out = popen(
-            "dbus-daemon --session --fork --print-address=1 --print-pid=1 "
-            "2>/dev/null",
-            "r");
-        if (!out) return;
-        char address[512] = {};
-        long pid = 0;
-        if (std::fgets(address, sizeof address, out) && std::fscanf(out, "%ld", &pid) == 1) {
-            address_ = address;
-            if (!address_.empty() && address_.back() == '\n') address_.pop_back();
-            pid_ = static_cast<pid_t>(pid);
-        }
-        pclose(out);
-    }
-    ~PrivateBus() {
-        if (pid_ > 0) kill(pid_, SIGTERM);
-    }
-    PrivateBus(const PrivateBus&) = delete;
-    PrivateBus& operator=(const PrivateBus&) = delete;
-
-    const std::string& address() const { return address_; }
-
-  private:
-    std::string address_;
-    pid_t pid_ = 0;
-};
 
 struct ConnectionClose {
     void operator()(DBusConnection* c) const {

@@ -1,51 +1,15 @@
 #include "platform/linux/desktop/SessionBus.h"
 
-#include <dbus/dbus.h>
-
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
+
+#include "platform/linux/DBusBasics.h"
 
 namespace tavix::platform::desktop {
 namespace {
 
-struct MessageUnref {
-    void operator()(DBusMessage* message) const { dbus_message_unref(message); }
-};
-using Message = std::unique_ptr<DBusMessage, MessageUnref>;
-struct DBusFree {
-    void operator()(char* text) const { dbus_free(text); }
-};
-
-class ScopedError {
-  public:
-    ScopedError() { dbus_error_init(&error_); }
-    ~ScopedError() { dbus_error_free(&error_); }
-    ScopedError(const ScopedError&) = delete;
-    ScopedError& operator=(const ScopedError&) = delete;
-    DBusError* get() { return &error_; }
-    std::string text() const {
-        return dbus_error_is_set(&error_) ? std::string(error_.name) + ": " + error_.message : "";
-    }
-
-  private:
-    DBusError error_;
-};
-
-// Resolved by hand rather than by libdbus, whose fallback may launch a new bus daemon.
-std::optional<std::string> sessionBusAddress() {
-    if (const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS"); address && *address) {
-        return std::string(address);
-    }
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (!runtime || !*runtime) return std::nullopt;
-    const std::filesystem::path socket = std::filesystem::path(runtime) / "bus";
-    std::error_code error;
-    if (!std::filesystem::is_socket(socket, error)) return std::nullopt;
-    const std::unique_ptr<char, DBusFree> escaped(dbus_address_escape_value(socket.c_str()));
-    if (!escaped) return std::nullopt;
-    return "unix:path=" + std::string(escaped.get());
-}
+using dbus::Message;
+using dbus::ScopedError;
+using dbus::sessionBusAddress;
 
 bool appendBasic(DBusMessageIter* iter, const DBusArgument& argument) {
     const std::string& v = argument.value;
