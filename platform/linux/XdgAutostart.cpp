@@ -9,6 +9,8 @@
 #include <fstream>
 #include <string_view>
 
+#include "platform/linux/Trim.h"
+
 namespace tavix::platform {
 namespace {
 
@@ -16,13 +18,6 @@ namespace fs = std::filesystem;
 
 std::string describe(std::string_view what, const fs::path& path, int error) {
     return std::string(what) + " " + path.string() + ": " + std::strerror(error);
-}
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
 }
 
 }  // namespace
@@ -122,7 +117,7 @@ LoginItemStatus XdgAutostart::status() {
     if (!in) return LoginItemStatus::notRegistered;
     bool inMainGroup = false;
     for (std::string line; std::getline(in, line);) {
-        const auto text = trimmed(line);
+        const auto text = trim(line);
         if (text.starts_with('[')) {
             inMainGroup = text == "[Desktop Entry]";
             continue;
@@ -130,8 +125,8 @@ LoginItemStatus XdgAutostart::status() {
         if (!inMainGroup) continue;
         const auto equals = text.find('=');
         if (equals == std::string_view::npos) continue;
-        const auto key = trimmed(text.substr(0, equals));
-        const auto value = trimmed(text.substr(equals + 1));
+        const auto key = trim(text.substr(0, equals));
+        const auto value = trim(text.substr(equals + 1));
         if ((key == "Hidden" && value == "true") ||
             (key == "X-GNOME-Autostart-enabled" && value == "false")) {
             return LoginItemStatus::notRegistered;

@@ -5,18 +5,10 @@
 #include <cctype>
 #include <sstream>
 
+#include "platform/linux/Trim.h"
+
 namespace tavix::platform::desktop {
 namespace {
-
-std::string_view trim(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 bool knownType(const std::string& type) {
     for (const char* known : {"string", "boolean", "int32", "uint32", "double", "objpath"}) {

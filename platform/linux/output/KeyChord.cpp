@@ -6,6 +6,8 @@
 #include <array>
 #include <cctype>
 
+#include "platform/linux/Trim.h"
+
 namespace tavix::platform::output {
 namespace {
 
@@ -126,16 +128,6 @@ std::string lower(std::string_view text) {
     std::transform(out.begin(), out.end(), out.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return out;
-}
-
-std::string_view trim(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 template <std::size_t N>
