@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "platform/linux/mouse/DesktopPreferenceStore.h"
 #include "platform/linux/mouse/GnomeMouseSettings.h"
@@ -85,6 +86,33 @@ TEST(GnomeMouseSettings, SettingsGoToGnomeAndComeBackFromIt) {
     // A key that is no mouse setting is the files' alone.
     s.set("AppleEnableMouseSwipeNavigateWithScrolls", false);
     EXPECT_TRUE(s.filesHave("AppleEnableMouseSwipeNavigateWithScrolls"));
+}
+
+// GNOME turns the virtual pointer's wheel with every other mouse's: the zoom notches learn
+// natural scrolling at start and whenever it changes, whoever changed it.
+TEST(GnomeMouseSettings, NaturalScrollingReachesTheZoomNotchesAtStartAndOnEveryChange) {
+    ASSERT_TRUE(kMemoryBackend);
+    if (!GnomeMouseSettings::open()) GTEST_SKIP() << "gsettings-desktop-schemas is not installed";
+    const std::unique_ptr<GSettings, SettingsUnref> own(
+        g_settings_new(GnomeMouseSettings::kSchema));
+    g_settings_set_boolean(own.get(), "natural-scroll", TRUE);
+    TempDirectory dir;
+    std::vector<bool> told;
+    LinuxPreferenceServices::Options options;
+    options.preferencesDirectory = dir.path();
+    options.currentDesktop = "GNOME";
+    options.connectBus = nullptr;
+    options.wheelsInverted = [&](bool inverted) { told.push_back(inverted); };
+    auto services = makeLinuxPreferenceServices(options);
+    ASSERT_FALSE(told.empty());
+    EXPECT_TRUE(told.back());
+
+    g_settings_set_boolean(own.get(), "natural-scroll", FALSE);
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+    EXPECT_FALSE(told.back());
+    services.store->setValue("com.apple.swipescrolldirection", true, kGlobal);
+    EXPECT_TRUE(told.back());
 }
 
 // The schema source is fixed for the life of a process, so these run in a fresh one each.

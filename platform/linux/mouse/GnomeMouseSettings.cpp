@@ -2,6 +2,8 @@
 
 #include <gio/gio.h>
 
+#include <string>
+
 #include "platform/linux/mouse/MouseSettingMappings.h"
 
 namespace tavix::platform::mouse {
@@ -40,6 +42,7 @@ struct GnomeMouseSettings::Handle {
     struct Unref {
         void operator()(GSettings* object) const { g_object_unref(object); }
     };
+    std::function<void(bool)> naturalScrollChanged;  // outlives the object that calls it
     std::unique_ptr<GSettings, Unref> settings;
 };
 
@@ -113,6 +116,19 @@ bool GnomeMouseSettings::write(MirroredSetting setting, const PreferenceValue& v
 
 void GnomeMouseSettings::synchronize() {
     g_settings_sync();
+}
+
+void GnomeMouseSettings::onNaturalScrollChanged(std::function<void(bool)> changed) {
+    const char* key = keyFor(MirroredSetting::naturalScroll);
+    if (!key || handle_->naturalScrollChanged) return;
+    handle_->naturalScrollChanged = std::move(changed);
+    const std::string signal = std::string("changed::") + key;
+    g_signal_connect(handle_->settings.get(), signal.c_str(),
+                     G_CALLBACK(+[](GSettings* settings, const char* name, gpointer data) {
+                         (*static_cast<std::function<void(bool)>*>(data))(
+                             g_settings_get_boolean(settings, name) != FALSE);
+                     }),
+                     &handle_->naturalScrollChanged);
 }
 
 }  // namespace tavix::platform::mouse

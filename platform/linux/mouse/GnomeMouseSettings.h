@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/linux/mouse/DesktopMouseSettings.h"
@@ -22,6 +23,10 @@ class GnomeMouseSettings final : public DesktopMouseSettings {
     std::optional<PreferenceValue> read(MirroredSetting setting) override;
     bool write(MirroredSetting setting, const PreferenceValue& value) override;
     void synchronize() override;
+
+    // Told each time `natural-scroll` changes, by GNOME's settings or anyone else, on the thread
+    // that runs GLib's default main context (Qt's main thread).
+    void onNaturalScrollChanged(std::function<void(bool)> changed);
 
   private:
     struct Handle;  // GIO's settings object; GIO's header stays out of ours

@@ -14,8 +14,13 @@ namespace {
 std::shared_ptr<DesktopMouseSettings> desktopSettings(
     desktop::Desktop desktop, const LinuxPreferenceServices::Options& options) {
     switch (desktop) {
-        case desktop::Desktop::gnome:
-            return GnomeMouseSettings::open();
+        case desktop::Desktop::gnome: {
+            auto gnome = std::shared_ptr<GnomeMouseSettings>(GnomeMouseSettings::open());
+            if (gnome && options.wheelsInverted) {
+                gnome->onNaturalScrollChanged(options.wheelsInverted);
+            }
+            return gnome;
+        }
         case desktop::Desktop::kde:
             return std::make_shared<KdeMouseSettings>(
                 options.configHome.value_or(desktop::DesktopActions::configHome()),
@@ -52,12 +57,12 @@ LinuxPreferenceServices makeLinuxPreferenceServices(LinuxPreferenceServices::Opt
     auto files = std::make_shared<PlistPreferenceStore>(
         options.preferencesDirectory ? options.preferencesDirectory
                                      : PlistPreferenceStore::defaultDirectory());
+    auto desktopMouse = desktopSettings(services.desktop, options);
     auto wheelsInverted = services.desktop == desktop::Desktop::gnome
                               ? std::move(options.wheelsInverted)
                               : DesktopPreferenceStore::WheelsInverted{};
     services.store = std::make_shared<DesktopPreferenceStore>(
-        std::move(files), desktopSettings(services.desktop, options), clone,
-        std::move(wheelsInverted));
+        std::move(files), std::move(desktopMouse), clone, std::move(wheelsInverted));
     services.hid = std::make_shared<LinuxHIDEventSystem>(
         [clone](const std::string& key, const HIDPropertyValue& value) {
             clone->setHIDProperty(key, value);
