@@ -62,10 +62,24 @@ Event* InputMonitor::callback(platform::EventTapProxy*, EventType type, Event* e
             return engine.shouldSuppressScroll() ? nullptr : event;
         case EventType::magnify:
             return engine.shouldSuppressScroll() ? nullptr : event;
-        default:
-            // Anything else, our own gesture type included, is not ours to judge.
-            return event;
+        // Not ours to judge: releases, motion, keys, our own gesture type.
+        case EventType::null:
+        case EventType::leftMouseUp:
+        case EventType::rightMouseUp:
+        case EventType::mouseMoved:
+        case EventType::leftMouseDragged:
+        case EventType::rightMouseDragged:
+        case EventType::keyDown:
+        case EventType::keyUp:
+        case EventType::flagsChanged:
+        case EventType::otherMouseUp:
+        case EventType::otherMouseDragged:
+        case EventType::gesture:
+        case EventType::tapDisabledByTimeout:
+        case EventType::tapDisabledByUserInput:
+            break;
     }
+    return event;  // and any type this build does not know
 }
 
 }  // namespace tavix
