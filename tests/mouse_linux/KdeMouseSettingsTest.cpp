@@ -1,6 +1,7 @@
 #include <dbus/dbus.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 
@@ -262,6 +263,41 @@ TEST(KConfigFile, KeepsEverythingElseAndAddsWhatIsMissing) {
     // A file that does not exist yet, in a folder that does not either.
     ASSERT_TRUE(writeKConfigEntry(dir.path() / "new" / "kdeglobals", "KDE", "A", "1"));
     EXPECT_EQ(tavix::testing::readFile(dir.path() / "new" / "kdeglobals"), "[KDE]\nA=1\n");
+}
+
+// The user's file is never lost or changed in kind: what cannot be read is not replaced, a link
+// is written through, the permissions stay, and an entry the administrator locked stays.
+TEST(KConfigFile, NeverLosesOrReshapesTheUsersFile) {
+    namespace fs = std::filesystem;
+    TempDirectory dir;
+    const auto unreadable = dir.path() / "kdeglobals";
+    fs::create_directory(unreadable);  // opens, but reading it fails
+    EXPECT_FALSE(writeKConfigEntry(unreadable, "KDE", "DoubleClickInterval", "400"));
+    EXPECT_TRUE(fs::is_directory(unreadable));
+    if (geteuid() != 0) {  // root reads everything
+        const auto locked = dir.path() / "kcminputrc.locked";
+        tavix::testing::writeFile(locked, "[Mouse]\nX=1\n");
+        fs::permissions(locked, fs::perms::none);
+        EXPECT_FALSE(writeKConfigEntry(locked, "Mouse", "Y", "2"));
+        fs::permissions(locked, fs::perms::owner_read);
+        EXPECT_EQ(tavix::testing::readFile(locked), "[Mouse]\nX=1\n");
+    }
+
+    const auto real = dir.path() / "dotfiles" / "kcminputrc";
+    fs::create_directory(real.parent_path());
+    tavix::testing::writeFile(real, "[Mouse]\nX=1\n");
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
+    const auto link = dir.path() / "kcminputrc";
+    fs::create_symlink(real, link);
+    ASSERT_TRUE(writeKConfigEntry(link, "Mouse", "Y", "2"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(tavix::testing::readFile(real), "[Mouse]\nX=1\nY=2\n");
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    tavix::testing::writeFile(real, "[KDE]\nDoubleClickInterval[$i]=400\n");
+    EXPECT_FALSE(writeKConfigEntry(real, "KDE", "DoubleClickInterval", "900"));
+    EXPECT_EQ(readKConfigEntry(real, "KDE", "DoubleClickInterval"), "400");
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "platform/linux/mouse/KConfigFile.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <vector>
@@ -7,11 +10,27 @@
 namespace tavix::platform::mouse {
 namespace {
 
-std::vector<std::string> readLines(const std::filesystem::path& file) {
+// Nothing when the file is there but cannot be read to its end: writing it anew would lose it.
+std::optional<std::vector<std::string>> readLines(const std::filesystem::path& file) {
     std::vector<std::string> lines;
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) {
+        if (error) return std::nullopt;
+        return lines;
+    }
     std::ifstream in(file);
+    if (!in) return std::nullopt;
     for (std::string line; std::getline(in, line);) lines.push_back(line);
+    if (in.bad() || !in.eof()) return std::nullopt;
     return lines;
+}
+
+bool flushToDisk(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
 }
 
 bool isGroupLine(const std::string& line) {
@@ -42,7 +61,7 @@ std::optional<std::string> readKConfigEntry(const std::filesystem::path& file,
                                             const std::string& group, const std::string& key) {
     bool inGroup = false;
     std::optional<std::string> found;
-    for (const auto& line : readLines(file)) {
+    for (const auto& line : readLines(file).value_or(std::vector<std::string>{})) {
         if (isGroupLine(line)) {
             inGroup = line == "[" + group + "]";
         } else if (inGroup && keyOf(line) == key) {
@@ -54,7 +73,16 @@ std::optional<std::string> readKConfigEntry(const std::filesystem::path& file,
 
 bool writeKConfigEntry(const std::filesystem::path& file, const std::string& group,
                        const std::string& key, const std::string& value) {
-    auto lines = readLines(file);
+    std::error_code error;
+    // A link (dotfiles kept elsewhere) is written through, never replaced by a plain file.
+    auto target = file;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(file, error))) {
+        target = std::filesystem::weakly_canonical(file, error);
+        if (error) return false;
+    }
+    auto read = readLines(target);
+    if (!read) return false;
+    auto& lines = *read;
     const std::string entry = key + "=" + value;
     const std::string header = "[" + group + "]";
     std::optional<std::size_t> entryLine;
@@ -67,7 +95,13 @@ bool writeKConfigEntry(const std::filesystem::path& file, const std::string& gro
             continue;
         }
         if (!inGroup) continue;
-        if (keyOf(lines[i]) == key) entryLine = i;
+        if (keyOf(lines[i]) == key) {
+            // "key[$i]=": the administrator made the entry immutable.
+            if (lines[i].substr(0, lines[i].find('=')).find("[$i]") != std::string::npos) {
+                return false;
+            }
+            entryLine = i;
+        }
         if (!lines[i].empty()) groupEnd = i + 1;
     }
     if (entryLine) {
@@ -80,9 +114,8 @@ bool writeKConfigEntry(const std::filesystem::path& file, const std::string& gro
         lines.push_back(entry);
     }
 
-    std::error_code error;
-    std::filesystem::create_directories(file.parent_path(), error);
-    const auto temporary = file.string() + ".tavix-new";
+    std::filesystem::create_directories(target.parent_path(), error);
+    const auto temporary = target.string() + ".tavix-new";
     {
         std::ofstream out(temporary, std::ios::trunc);
         for (const auto& line : lines) out << line << '\n';
@@ -92,7 +125,11 @@ bool writeKConfigEntry(const std::filesystem::path& file, const std::string& gro
             return false;
         }
     }
-    if (std::rename(temporary.c_str(), file.c_str()) != 0) {
+    // The file keeps its permissions.
+    if (const auto status = std::filesystem::status(target, error); !error) {
+        std::filesystem::permissions(temporary, status.permissions(), error);
+    }
+    if (!flushToDisk(temporary) || std::rename(temporary.c_str(), target.c_str()) != 0) {
         std::filesystem::remove(temporary, error);
         return false;
     }
