@@ -155,6 +155,24 @@ TEST_F(ReaderFixture, DroppedEventsResyncToTheKernelsStateWithoutInventingContac
     EXPECT_THAT(ids(frames[2].contacts), IsEmpty());
 }
 
+// A backlog larger than one round's budget: what libevdev already took from the kernel no
+// longer makes the node readable, and must still come out without waiting for more input.
+TEST_F(ReaderFixture, ABacklogBeyondOneRoundIsReadToTheEndWithoutNewInput) {
+    auto stream = devices->attach(recordedMagicMouse(3));
+    ASSERT_EQ(reader->devices().size(), 1u);
+    std::vector<TimedEvent> backlog;
+    constexpr int kReports = 400;  // 800 events
+    for (int i = 0; i < kReports; ++i) {
+        const auto one = report(0.001 * i, {{EV_REL, REL_X, 1}});
+        backlog.insert(backlog.end(), one.begin(), one.end());
+    }
+    const auto release = report(0.5, {{EV_KEY, BTN_LEFT, 0}});
+    backlog.insert(backlog.end(), release.begin(), release.end());
+    stream->push(backlog);
+    EXPECT_TRUE(eventually([&] { return seen.frameCount() == kReports + 1; }))
+        << seen.frameCount();
+}
+
 TEST_F(ReaderFixture, AVanishingMouseEndsCleanlyAndComesBackAsANewOpening) {
     auto stream = devices->attach(recordedMagicMouse(5, "aa:bb:cc:dd:ee:01"));
     const auto before = reader->devices();

@@ -8,8 +8,9 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <optional>
 #include <future>
+#include <optional>
+#include <utility>
 
 namespace tavix::platform::input {
 namespace {
@@ -126,8 +127,15 @@ void MagicMouseReader::runTasks() {
 
 std::vector<MagicMouseDevice> MagicMouseReader::devices() {
     std::vector<MagicMouseDevice> found;
+    // Asked by a listener in the middle of a read: looking again now could close the very node
+    // being read, so the look waits for the end of the round.
+    const bool nested = onReaderThread();
     call([&] {
-        rescan();
+        if (nested) {
+            rescanDue_ = true;
+        } else {
+            rescan();
+        }
         for (const auto& [key, open] : open_) found.push_back(open.device);
     });
     std::sort(found.begin(), found.end(),
@@ -158,6 +166,9 @@ void MagicMouseReader::run() {
     int timeout = -1;
     for (;;) {
         poll(timeout);
+        for (const uint64_t key : std::exchange(unfinished_, {})) {
+            if (read(key)) unfinished_.insert(key);
+        }
         bool tasks = false;
         {
             std::lock_guard guard(mutex_);
@@ -170,7 +181,7 @@ void MagicMouseReader::run() {
             runTasks();
         }
         if (rescanDue_) rescan();
-        timeout = -1;
+        timeout = unfinished_.empty() ? -1 : 0;
         for (auto* listener : listeners_) {
             const int wanted = listener->idle();
             if (wanted >= 0 && (timeout < 0 || wanted < timeout)) timeout = wanted;
@@ -189,8 +200,8 @@ void MagicMouseReader::poll(int timeout) {
         } else if (key == kChangeKey) {
             devices_->clearChanges();
             rescanDue_ = true;
-        } else {
-            read(key);
+        } else if (read(key)) {
+            unfinished_.insert(key);
         }
     }
 }
@@ -227,9 +238,9 @@ void MagicMouseReader::rescan() {
     }
 }
 
-void MagicMouseReader::read(uint64_t key) {
+bool MagicMouseReader::read(uint64_t key) {
     auto found = open_.find(key);
-    if (found == open_.end()) return;
+    if (found == open_.end()) return false;
     Open& open = found->second;
     bool& syncing = open.syncing;
     TimedEvent event;
@@ -245,15 +256,16 @@ void MagicMouseReader::read(uint64_t key) {
                 syncing = true;
                 break;
             case EvdevNode::Read::again:
-                if (!syncing) return;
+                if (!syncing) return false;
                 syncing = false;  // resynced; normal events may follow
                 break;
             case EvdevNode::Read::gone:
                 close(key);
                 rescanDue_ = true;  // the same node name may already be a new device
-                return;
+                return false;
         }
     }
+    return true;
 }
 
 void MagicMouseReader::close(uint64_t key) {

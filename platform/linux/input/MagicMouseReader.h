@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -77,7 +78,8 @@ class TAVIX_EVDEV_API MagicMouseReader {
     void poll(int timeout);
     void runTasks();
     void rescan();
-    void read(uint64_t key);
+    // True when the round ended with events possibly still queued in libevdev.
+    bool read(uint64_t key);
     void close(uint64_t key);
     bool onReaderThread() const { return std::this_thread::get_id() == thread_.get_id(); }
 
@@ -93,6 +95,9 @@ class TAVIX_EVDEV_API MagicMouseReader {
     std::vector<MagicMouseListener*> listeners_;
     uint64_t nextKey_ = 16;  // keys below mark the wake and change descriptors
     bool rescanDue_ = false;
+    // Nodes whose last round ran out of budget: libevdev may hold events the kernel no longer
+    // signals, so they are read again without waiting.
+    std::set<uint64_t> unfinished_;
 
     std::thread thread_;  // last: starts once everything above is set
 };

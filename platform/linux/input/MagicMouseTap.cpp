@@ -70,11 +70,15 @@ MagicMouseTap::MagicMouseTap(MagicMouseReader& reader, MakeClone makeClone)
 }
 
 MagicMouseTap::~MagicMouseTap() {
+    // In one step on the reader thread, so no mouse opened meanwhile is taken over again.
     reader_.call([this] {
-        std::lock_guard guard(mutex_);
-        for (auto& [key, mouse] : mice_) release(mouse);
+        {
+            std::lock_guard guard(mutex_);
+            tapping_ = false;
+            for (auto& [key, mouse] : mice_) release(mouse);
+        }
+        reader_.removeListener(*this);
     });
-    reader_.removeListener(*this);
 }
 
 DeviceCapabilities MagicMouseTap::cloneCapabilities(const MagicMouseDevice& device) {

@@ -82,6 +82,7 @@ EvdevNode::Read RecordedStream::next(TimedEvent& out, bool syncing) {
         clear(fd_);
         return EvdevNode::Read::again;
     }
+    clear(fd_);
     out = events_.front();
     events_.pop_front();
     const InputEvent& e = out.event;

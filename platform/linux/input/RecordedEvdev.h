@@ -33,7 +33,10 @@ class TAVIX_EVDEV_API RecordedStream {
 
     const AxisRange x_;
     const AxisRange y_;
-    const int fd_;  // eventfd, readable while events wait
+    // eventfd, readable from a push until the next read: as with a kernel node, whose buffer
+    // libevdev empties into its own queue at the first read, so that events may still wait
+    // while the descriptor no longer says so.
+    const int fd_;
     std::mutex mutex_;
     std::deque<TimedEvent> events_;
     bool vanished_ = false;

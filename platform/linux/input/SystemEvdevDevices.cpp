@@ -51,8 +51,11 @@ class LibevdevNode final : public EvdevNode {
   private:
     // Opened mid-touch, the node only reports changes: the contacts it already has come first.
     void queueCurrentSlots() {
-        auto add = [this](uint16_t code, int value) {
-            opening_.push_back({0, {EV_ABS, code, static_cast<int32_t>(value)}});
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const double time = static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+        auto add = [this, time](uint16_t code, int value) {
+            opening_.push_back({time, {EV_ABS, code, static_cast<int32_t>(value)}});
         };
         const int slots = libevdev_get_num_slots(dev_);
         if (slots <= 0) return;
@@ -67,7 +70,7 @@ class LibevdevNode final : public EvdevNode {
             }
         }
         add(ABS_MT_SLOT, libevdev_get_current_slot(dev_));
-        opening_.push_back({0, {EV_SYN, SYN_REPORT, 0}});
+        opening_.push_back({time, {EV_SYN, SYN_REPORT, 0}});
     }
 
     const int fd_;
