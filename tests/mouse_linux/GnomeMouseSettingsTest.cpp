@@ -60,7 +60,7 @@ TEST(GnomeMouseSettings, SettingsGoToGnomeAndComeBackFromIt) {
     EXPECT_EQ(g_settings_get_int(own.get(), "double-click"), 250);
     EXPECT_TRUE(g_settings_get_boolean(own.get(), "natural-scroll"));
     EXPECT_EQ(s.wheelsInverted, true);  // GNOME turns the virtual pointer's wheel too
-    EXPECT_FALSE(s.filesHave("com.apple.mouse.scaling"));
+    EXPECT_TRUE(s.filesHave("com.apple.mouse.scaling"));  // the files keep the latest choice
     EXPECT_EQ(s.get("com.apple.mouse.scaling"), PreferenceValue(2.0));
     EXPECT_EQ(s.get("com.apple.mouse.doubleClickThreshold"), PreferenceValue(0.25));
     EXPECT_EQ(s.get("com.apple.swipescrolldirection"), PreferenceValue(true));
@@ -166,7 +166,7 @@ TEST_F(GnomeFallback, AnOlderSchemaWithoutSomeKeysServesTheKeysItHas) {
             s.set("com.apple.mouse.scaling", 0.5);
             s.set("com.apple.mouse.doubleClickThreshold", 0.7);  // a key of the wrong type
             s.set("com.apple.swipescrolldirection", false);      // no key at all
-            const bool ok = !s.filesHave("com.apple.mouse.scaling") &&
+            const bool ok = s.filesHave("com.apple.mouse.scaling") &&
                             s.get("com.apple.mouse.scaling") == PreferenceValue(0.5) &&
                             s.get("com.apple.mouse.doubleClickThreshold") == PreferenceValue(0.7) &&
                             s.get("com.apple.swipescrolldirection") == PreferenceValue(false) &&

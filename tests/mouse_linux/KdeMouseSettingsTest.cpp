@@ -123,12 +123,6 @@ class KdeMouseSettingsTest : public ::testing::Test {
         return SessionBus::connect()->getProperty("org.kde.KWin", path, KdeMouseSettings::kDevice,
                                                   name);
     }
-    bool filesWritten() const {
-        for (const auto& operation : files->operations()) {
-            if (std::holds_alternative<InMemoryPreferenceStore::Set>(operation)) return true;
-        }
-        return false;
-    }
     void set(DesktopPreferenceStore& store, const char* key, const PreferenceValue& value) {
         store.setValue(key, value, kGlobal);
         store.synchronize(kGlobal);
@@ -170,7 +164,7 @@ TEST_F(KdeMouseSettingsTest, DeviceSettingsGoToKWinAndComeBackFromIt) {
         readKConfigEntry(kcminputrc, "Libinput][76][617][Apple Inc. Magic Mouse 2", "ScrollFactor"),
         "5");
     EXPECT_THAT(tavix::testing::readFile(kcminputrc), ::testing::Not(HasSubstr("Logitech")));
-    EXPECT_FALSE(filesWritten());
+    EXPECT_EQ(files->copyValue("com.apple.swipescrolldirection", kGlobal), PreferenceValue(true));
 
     // KWin applies all three: the clone passes motion and wheel through unchanged.
     clone->setHIDProperty("HIDMouseAcceleration", std::int64_t{2 * 65536});
@@ -194,6 +188,41 @@ TEST_F(KdeMouseSettingsTest, TheCloneToComeFindsItsSettingInKcminputrc) {
     EXPECT_EQ(readKConfigEntry(config.path() / "config" / "kcminputrc",
                                "Libinput][0][0][Apple Inc. Magic Mouse 2 (Tavix)", "NaturalScroll"),
               "true");
+}
+
+// A Bluetooth mouse that connects later: until then the clone's kcminputrc group is what KWin
+// will apply, so it is read and written, and the clone applies the setting only when there is no
+// such group. The files get every value.
+TEST_F(KdeMouseSettingsTest, BeforeTheMouseConnectsTheClonesGroupStandsForIt) {
+    const auto kwin = startKWin(R"({"noClone": true, "noMouse": true})");
+    const auto kcminputrc = config.path() / "config" / "kcminputrc";
+    std::filesystem::create_directories(kcminputrc.parent_path());
+    tavix::testing::writeFile(kcminputrc,
+                              "[Libinput][76][617][Apple Inc. Magic Mouse 2]\nNaturalScroll=false\n"
+                              "\n[Libinput][0][0][Apple Inc. Magic Mouse 2 (Tavix)]\n"
+                              "NaturalScroll=true\nPointerAcceleration=0.500\n");
+    auto store = makeStore();
+    EXPECT_EQ(store.copyValue("com.apple.swipescrolldirection", kGlobal), PreferenceValue(true));
+    EXPECT_EQ(store.copyValue("com.apple.mouse.scaling", kGlobal), PreferenceValue(2.0));
+    clone->setNaturalScroll(true);
+    clone->setHIDProperty("HIDMouseAcceleration", std::int64_t{2 * 65536});
+    EXPECT_EQ(transform->transform(), input::CloneTransform{});
+
+    set(store, "com.apple.swipescrolldirection", false);
+    EXPECT_EQ(readKConfigEntry(kcminputrc, "Libinput][0][0][Apple Inc. Magic Mouse 2 (Tavix)",
+                               "NaturalScroll"),
+              "false");
+    EXPECT_EQ(files->copyValue("com.apple.swipescrolldirection", kGlobal), PreferenceValue(false));
+    EXPECT_EQ(kwinProperty(kOther, "naturalScroll"), DBusValue(false));
+
+    // No group for the clone: KWin will give it its defaults, so the clone turns the wheel.
+    tavix::testing::writeFile(
+        kcminputrc, "[Libinput][76][617][Apple Inc. Magic Mouse 2]\nNaturalScroll=false\n");
+    set(store, "com.apple.swipescrolldirection", true);
+    EXPECT_TRUE(transform->transform().invertWheel);
+    EXPECT_EQ(files->copyValue("com.apple.swipescrolldirection", kGlobal), PreferenceValue(true));
+    EXPECT_EQ(store.copyValue("com.apple.swipescrolldirection", kGlobal), PreferenceValue(true));
+    EXPECT_THAT(tavix::testing::readFile(kcminputrc), ::testing::Not(HasSubstr("(Tavix)")));
 }
 
 TEST_F(KdeMouseSettingsTest, DoubleClickGoesToKdeglobalsAndIsAnnounced) {
@@ -222,7 +251,8 @@ TEST_F(KdeMouseSettingsTest, DoubleClickGoesToKdeglobalsAndIsAnnounced) {
     ASSERT_TRUE(mouse::writeKConfigEntry(globals, "KDE", "DoubleClickInterval", "900"));
     EXPECT_EQ(store.copyValue("com.apple.mouse.doubleClickThreshold", kGlobal),
               PreferenceValue(0.9));
-    EXPECT_FALSE(filesWritten());
+    EXPECT_EQ(files->copyValue("com.apple.mouse.doubleClickThreshold", kGlobal),
+              PreferenceValue(0.25));
 }
 
 // Without KWin, or a KWin without the device interface or without the mouse, the values stay

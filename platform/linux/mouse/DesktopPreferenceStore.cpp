@@ -40,15 +40,15 @@ void DesktopPreferenceStore::setValue(const std::string& key, const PreferenceVa
     if (!setting) return files_->setValue(key, value, domain);
     const bool onDesktop = desktop_ && desktop_->write(*setting, value);
     if (clone_) clone_->setDesktopApplies(*setting, onDesktop);
-    const auto natural = *setting == MirroredSetting::naturalScroll ? booleanValue(value)
-                                                                    : std::nullopt;
-    if (onDesktop) {
-        if (natural && wheelsInverted_) wheelsInverted_(*natural);
-        return;
-    }
+    // The files always hold the latest choice: they serve when the desktop later cannot.
     files_->setValue(key, value, domain);
-    // Natural scrolling has no input-system property: the clones learn it here.
-    if (natural && clone_) clone_->setNaturalScroll(*natural);
+    if (*setting != MirroredSetting::naturalScroll) return;
+    const auto natural = booleanValue(value);
+    if (!natural) return;
+    // Natural scrolling has no input-system property: the clones learn it here, and apply it
+    // only where the desktop does not.
+    if (clone_) clone_->setNaturalScroll(*natural);
+    if (onDesktop && wheelsInverted_) wheelsInverted_(*natural);
 }
 
 bool DesktopPreferenceStore::synchronize(const PreferenceDomain& domain) {

@@ -12,7 +12,8 @@ namespace tavix::platform::mouse {
 // The preference store on a Linux desktop. The mirrored mouse settings live where the running
 // desktop keeps them and are read back from there every time; a setting the desktop does not
 // have, or cannot take right now, falls back to the property-list files, and the Magic Mouse
-// clones apply it instead. Every other key goes to the files.
+// clones apply it instead. The files are written every time, so they always hold the latest
+// choice. Every other key goes to the files only.
 class DesktopPreferenceStore final : public PreferenceStore {
   public:
     // Told the desktop's natural scrolling each time it is read or written, where the desktop

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <vector>
@@ -69,6 +70,18 @@ std::optional<std::string> readKConfigEntry(const std::filesystem::path& file,
         }
     }
     return found;
+}
+
+std::vector<std::string> kConfigGroups(const std::filesystem::path& file) {
+    std::vector<std::string> groups;
+    for (const auto& line : readLines(file).value_or(std::vector<std::string>{})) {
+        if (!isGroupLine(line) || line.back() != ']') continue;
+        auto group = line.substr(1, line.size() - 2);
+        if (std::find(groups.begin(), groups.end(), group) == groups.end()) {
+            groups.push_back(std::move(group));
+        }
+    }
+    return groups;
 }
 
 bool writeKConfigEntry(const std::filesystem::path& file, const std::string& group,

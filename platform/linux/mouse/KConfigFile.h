@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tavix::platform::mouse {
 
@@ -11,6 +12,8 @@ namespace tavix::platform::mouse {
 // The group is given as it is written between the outer brackets: "Libinput][1452][617][Name".
 std::optional<std::string> readKConfigEntry(const std::filesystem::path& file,
                                             const std::string& group, const std::string& key);
+// The file's groups, as written between the outer brackets, in the order they first appear.
+std::vector<std::string> kConfigGroups(const std::filesystem::path& file);
 // Replaces the entry or adds it (and its group) and replaces the file atomically; false when the
 // file could not be written.
 bool writeKConfigEntry(const std::filesystem::path& file, const std::string& group,

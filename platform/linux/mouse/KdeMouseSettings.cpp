@@ -90,6 +90,19 @@ std::optional<PreferenceValue> fromKWin(MirroredSetting setting, const desktop::
     return std::nullopt;
 }
 
+// A kcminputrc entry as the value KWin would report.
+std::optional<desktop::DBusValue> fromConfig(MirroredSetting setting, const std::string& text) {
+    if (setting == MirroredSetting::naturalScroll) {
+        if (text == "true") return desktop::DBusValue(true);
+        if (text == "false") return desktop::DBusValue(false);
+        return std::nullopt;
+    }
+    double parsed = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return desktop::DBusValue(parsed);
+}
+
 // kdeglobals' ConfigChanged: a{saay}, group → names of the keys that changed.
 bool appendConfigChanged(DBusMessageIter* iter) {
     DBusMessageIter dict;
@@ -121,13 +134,14 @@ bool appendNotifyChange(DBusMessageIter* iter) {
 KdeMouseSettings::KdeMouseSettings(std::filesystem::path configHome, ConnectBus connectBus)
     : configHome_(std::move(configHome)), connectBus_(std::move(connectBus)) {}
 
-std::vector<KdeMouseSettings::Device> KdeMouseSettings::magicMice(desktop::SessionBus& bus) {
+std::optional<std::vector<KdeMouseSettings::Device>> KdeMouseSettings::magicMice(
+    desktop::SessionBus& bus) {
     std::vector<Device> clones;
     std::vector<Device> mice;
-    if (!bus.hasOwner(kKWin)) return {};
+    if (!bus.hasOwner(kKWin)) return std::nullopt;
     const auto names = bus.getProperty(kKWin, kDevicesPath, kManager, "devicesSysNames");
     const auto* sysNames = names ? std::get_if<std::vector<std::string>>(&*names) : nullptr;
-    if (!sysNames) return {};
+    if (!sysNames) return std::nullopt;
     for (const auto& sysName : *sysNames) {
         Device device;
         device.path = std::string(kDevicesPath) + "/" + sysName;
@@ -159,6 +173,16 @@ std::vector<KdeMouseSettings::Device> KdeMouseSettings::magicMice(desktop::Sessi
     return clones;
 }
 
+std::vector<std::string> KdeMouseSettings::cloneGroups() const {
+    std::vector<std::string> groups;
+    for (auto& group : kConfigGroups(configHome_ / "kcminputrc")) {
+        if (group.starts_with("Libinput][0][0][") && group.ends_with(kCloneSuffix)) {
+            groups.push_back(std::move(group));
+        }
+    }
+    return groups;
+}
+
 std::optional<PreferenceValue> KdeMouseSettings::read(MirroredSetting setting) {
     if (setting == MirroredSetting::doubleClickInterval) {
         const auto text =
@@ -175,12 +199,20 @@ std::optional<PreferenceValue> KdeMouseSettings::read(MirroredSetting setting) {
     const auto property = deviceProperty(setting);
     const auto bus = connectBus_ ? connectBus_() : nullptr;
     if (!property || !bus) return std::nullopt;
+    const auto devices = magicMice(*bus);
+    if (!devices) return std::nullopt;
     // The first device that answers: the clone when there is one, since it is what KWin reads
     // while Tavix holds the mouse.
-    for (const auto& device : magicMice(*bus)) {
+    for (const auto& device : *devices) {
         if (const auto value = bus->getProperty(kKWin, device.path, kDevice, property->property)) {
             if (auto converted = fromKWin(setting, *value)) return converted;
         }
+    }
+    // What KWin will give the clone when the mouse connects.
+    for (const auto& group : cloneGroups()) {
+        const auto text = readKConfigEntry(configHome_ / "kcminputrc", group, property->configKey);
+        const auto value = text ? fromConfig(setting, *text) : std::nullopt;
+        if (auto converted = value ? fromKWin(setting, *value) : std::nullopt) return converted;
     }
     return std::nullopt;
 }
@@ -195,14 +227,27 @@ bool KdeMouseSettings::writeDevices(MirroredSetting setting, const PreferenceVal
     const auto converted = toKWin(setting, value);
     const auto bus = connectBus_ ? connectBus_() : nullptr;
     if (!property || !converted || !bus) return false;
+    const auto devices = magicMice(*bus);
+    if (!devices) return false;
+    const auto kcminputrc = configHome_ / "kcminputrc";
+    if (devices->empty()) {
+        // KWin gives the clone its group when the mouse connects. Without one it gives defaults,
+        // and the clone applies the setting itself.
+        bool kept = false;
+        for (const auto& group : cloneGroups()) {
+            kept = writeKConfigEntry(kcminputrc, group, property->configKey, converted->config) ||
+                   kept;
+        }
+        return kept;
+    }
     bool reached = false;
-    for (const auto& device : magicMice(*bus)) {
+    for (const auto& device : *devices) {
         if (!bus->setProperty(kKWin, device.path, kDevice, property->property, converted->live)) {
             continue;
         }
         reached = true;
         auto persist = [&](std::int64_t vendor, std::int64_t product, const std::string& name) {
-            writeKConfigEntry(configHome_ / "kcminputrc",
+            writeKConfigEntry(kcminputrc,
                               "Libinput][" + std::to_string(vendor) + "][" +
                                   std::to_string(product) + "][" + name,
                               property->configKey, converted->config);

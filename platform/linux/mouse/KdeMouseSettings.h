@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,11 @@ namespace tavix::platform::mouse {
 
 // KDE Plasma's mouse settings. Tracking speed, scroll speed and natural scrolling belong to each
 // input device in KWin: they are set live on the Magic Mouse's devices (its clone and the mouse
-// itself) through org.kde.KWin.InputDevice and kept in kcminputrc for the next session. The
-// double-click interval is kdeglobals [KDE] DoubleClickInterval, announced to running KDE
-// applications with the two signals they listen to.
+// itself) through org.kde.KWin.InputDevice and kept in kcminputrc for the next session.
+// While no Magic Mouse is in KWin, the clone's kcminputrc groups stand for it: KWin gives them to
+// the clone when it appears, so they are read and written instead, and only when there are none
+// does the clone apply the setting itself. The double-click interval is kdeglobals [KDE]
+// DoubleClickInterval, announced to running KDE applications with the two signals they listen to.
 class KdeMouseSettings final : public DesktopMouseSettings {
   public:
     using ConnectBus = std::function<std::unique_ptr<desktop::SessionBus>()>;
@@ -43,8 +46,11 @@ class KdeMouseSettings final : public DesktopMouseSettings {
         bool clone = false;
     };
 
-    // The Magic Mouse's devices KWin has now, clones first.
-    std::vector<Device> magicMice(desktop::SessionBus& bus);
+    // The Magic Mouse's devices KWin has now, clones first; nothing when KWin's device manager
+    // cannot be reached.
+    std::optional<std::vector<Device>> magicMice(desktop::SessionBus& bus);
+    // kcminputrc's groups for clones that KWin may list later.
+    std::vector<std::string> cloneGroups() const;
     bool writeDevices(MirroredSetting setting, const PreferenceValue& value);
     bool writeDoubleClick(const PreferenceValue& value);
 

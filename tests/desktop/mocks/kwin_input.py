@@ -1,4 +1,5 @@
-'''KWin's input devices: a Magic Mouse, its Tavix clone and an unrelated mouse.'''
+'''KWin's input devices: a Magic Mouse, its Tavix clone and an unrelated mouse. The parameters
+noClone and noMouse leave the clone or the Magic Mouse out; noManager leaves out everything.'''
 
 import dbus
 
@@ -20,7 +21,8 @@ def load(mock, parameters):
     parameters = parameters or {}
     if parameters.get('noManager'):
         return
-    names = [n for n in DEVICES if n != 'event7' or not parameters.get('noClone')]
+    left_out = {'event7': parameters.get('noClone'), 'event3': parameters.get('noMouse')}
+    names = [n for n in DEVICES if not left_out.get(n)]
     mock.AddProperty(MAIN_IFACE, 'devicesSysNames', dbus.Array(names, signature='s'))
     for sys_name in names:
         name, vendor, product = DEVICES[sys_name]
