@@ -12,6 +12,7 @@
 #include "platform/linux/input/InputAccess.h"
 
 #if !defined(TAVIX_UDEV_RULE_INSTALLED) || !defined(TAVIX_UDEV_RULE_VENDOR) || \
+    !defined(TAVIX_UDEV_RULE_LOCAL) || \
     !defined(TAVIX_RULE_HELPER) || !defined(TAVIX_HELP_PAGE)
 #error "the build names the udev rule, its helper and the help page"
 #endif
@@ -41,7 +42,7 @@ std::string fileURL(const std::string& path) {
 }  // namespace
 
 DevicePermissions::Locations DevicePermissions::configured() {
-    return {.rules = {TAVIX_UDEV_RULE_INSTALLED, TAVIX_UDEV_RULE_VENDOR},
+    return {.rules = {TAVIX_UDEV_RULE_INSTALLED, TAVIX_UDEV_RULE_VENDOR, TAVIX_UDEV_RULE_LOCAL},
             .helper = TAVIX_RULE_HELPER,
             .helpPage = fileURL(TAVIX_HELP_PAGE)};
 }

@@ -42,7 +42,17 @@ struct GnomeMouseSettings::Handle {
     struct Unref {
         void operator()(GSettings* object) const { g_object_unref(object); }
     };
-    std::function<void(bool)> naturalScrollChanged;  // outlives the object that calls it
+    Handle() = default;
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    Handle(Handle&&) = delete;
+    Handle& operator=(Handle&&) = delete;
+    // GIO may hold its own reference with a change still queued: the handler goes first.
+    ~Handle() {
+        if (settings) g_signal_handlers_disconnect_by_data(settings.get(), &naturalScrollChanged);
+    }
+
+    std::function<void(bool)> naturalScrollChanged;
     std::unique_ptr<GSettings, Unref> settings;
 };
 
