@@ -169,6 +169,7 @@ void MagicMouseTap::frame(const MagicMouseDevice& device, const DecodedFrame& fr
     Held held{.events = cloneFrame(frame.pointer), .units = {}, .since = Clock::now()};
     bool wheel = false;
     bool tapping = false;
+    Point at;
     {
         std::lock_guard guard(mutex_);
         for (const auto& e : held.events) {
@@ -183,6 +184,7 @@ void MagicMouseTap::frame(const MagicMouseDevice& device, const DecodedFrame& fr
         }
         if (wheel) held.units.push_back({.number = nextNumber_++, .type = EventType::scrollWheel});
         tapping = tapping_;
+        at = motion_;
         auto found = mice_.find(device.key);
         if (found != mice_.end() && found->second.grabbed) {
             Mouse& mouse = found->second;
@@ -195,10 +197,10 @@ void MagicMouseTap::frame(const MagicMouseDevice& device, const DecodedFrame& fr
         }
     }
     if (!tapping) return;
-    // Outside the lock: with no tap on the main queue the verdict comes back at once.
+    // Outside the lock: with no tap on the main queue the verdict comes back at once. The
+    // events carry the summed motion, never a position asked of the X server: a window manager
+    // holding a server grab until this very release would wait on it for ever.
     auto& events = eventSystem();
-    const Point at =
-        held.units.empty() ? Point{} : events.backend().pointerLocation().value_or(Point{});
     for (const auto& unit : held.units) {
         Event event;
         event.setType(unit.type);
