@@ -173,6 +173,26 @@ TEST_F(TappedMouse, WithoutAGrabTheTapOnlyWatchesAndSaysSo) {
     EXPECT_EQ(app.backend->verdicts()[0].type, EventType::leftMouseDown);
 }
 
+// A grab sends no release: taking over a mouse whose button is down would leave that button
+// pressed on the desktop. The take-over waits for the release, which the desktop still gets.
+TEST_F(TappedMouse, AButtonHeldWhenTheTapStartsDelaysTheTakeOverUntilItIsReleased) {
+    send(0.0, {kLeftDown});
+    startMonitor();
+    EXPECT_FALSE(stream->grabbed());
+    EXPECT_FALSE(InputMonitor::shared().isRunning());
+    send(0.1, {kMoveRight});
+    EXPECT_FALSE(stream->grabbed());
+    send(0.2, {kLeftUp});
+    EXPECT_TRUE(stream->grabbed());
+    EXPECT_TRUE(InputMonitor::shared().isRunning());
+    app.queue->drain();
+    EXPECT_THAT(app.clones->written(), IsEmpty());  // the release went the mouse's own way
+    send(0.3, {kLeftDown});
+    send(0.4, {kLeftUp});
+    app.queue->drain();
+    EXPECT_THAT(app.clones->written(), ElementsAre(ElementsAre(kLeftDown), ElementsAre(kLeftUp)));
+}
+
 TEST_F(TappedMouse, WithoutAClonTheMouseIsNeverGrabbed) {
     app.clones->refuse = true;
     startMonitor();

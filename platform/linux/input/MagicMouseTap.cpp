@@ -125,6 +125,8 @@ Point MagicMouseTap::motion() {
 
 void MagicMouseTap::takeOver(Mouse& mouse) {
     if (mouse.grabbed) return;
+    mouse.grabWaitsForRelease = !mouse.buttonsDown.empty();
+    if (mouse.grabWaitsForRelease) return;
     // The clone first: a grabbed mouse without one would be dead to the desktop.
     if (!mouse.clone) mouse.clone = makeClone_(mouse.device);
     if (mouse.clone && reader_.grab(mouse.device.key, true)) {
@@ -172,6 +174,7 @@ void MagicMouseTap::frame(const MagicMouseDevice& device, const DecodedFrame& fr
     Point at;
     {
         std::lock_guard guard(mutex_);
+        auto found = mice_.find(device.key);
         for (const auto& e : held.events) {
             if (e.type == EV_REL && e.code == REL_X) motion_.x += e.value;
             if (e.type == EV_REL && e.code == REL_Y) motion_.y += e.value;
@@ -179,14 +182,23 @@ void MagicMouseTap::frame(const MagicMouseDevice& device, const DecodedFrame& fr
                 held.units.push_back({.number = nextNumber_++,
                                       .type = buttonEvent(e.code, e.value == 1),
                                       .code = e.code});
+                if (found == mice_.end()) continue;
+                if (e.value) {
+                    found->second.buttonsDown.insert(e.code);
+                } else {
+                    found->second.buttonsDown.erase(e.code);
+                }
             }
             wheel = wheel || (e.type == EV_REL && isWheel(e.code));
         }
         if (wheel) held.units.push_back({.number = nextNumber_++, .type = EventType::scrollWheel});
         tapping = tapping_;
         at = motion_;
-        auto found = mice_.find(device.key);
-        if (found != mice_.end() && found->second.grabbed) {
+        if (found != mice_.end() && !found->second.grabbed) {
+            // This frame still reaches the desktop from the mouse itself; the last release lets
+            // a waiting grab happen.
+            if (found->second.grabWaitsForRelease && tapping_) takeOver(found->second);
+        } else if (found != mice_.end()) {
             Mouse& mouse = found->second;
             if (held.units.empty() && mouse.queue.empty()) {
                 mouse.clone->writeFrame(held.events);

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <unordered_map>
 #include <vector>
 
@@ -69,6 +70,10 @@ class MagicMouseTap final : private MagicMouseListener {
         std::unique_ptr<InputSink> clone;
         bool grabbed = false;
         bool closed = false;
+        // A grab sends no releases: with a button down the desktop would keep it pressed, so
+        // the grab waits until every button is up.
+        std::set<uint16_t> buttonsDown;
+        bool grabWaitsForRelease = false;
         std::deque<Held> queue;
     };
 
