@@ -15,7 +15,9 @@ std::optional<Backend::Listing> EvdevBackend::devices() {
     Listing listing;
     for (const auto& device : reader_.devices()) {
         const auto& geometry = device.node.model.geometry;
-        listing.push_back(DeviceDescription{.key = device.key,
+        // Keyed by the mouse, not by its opening: a mouse back on a new node between two looks
+        // of the manager reaches the handles already started for it.
+        listing.push_back(DeviceDescription{.key = device.deviceID,
                                             .family = device.node.model.family,
                                             .deviceID = device.deviceID,
                                             .width = geometry.width,
@@ -29,7 +31,7 @@ void EvdevBackend::frame(const input::MagicMouseDevice& device, const input::Dec
     if (!frame.touches) return;
     // The callbacks receive writable records; they get a copy, never the decoder's state.
     records_.assign(frame.contacts.begin(), frame.contacts.end());
-    deliver_(device.key, records_.data(), static_cast<int32_t>(records_.size()), frame.time,
+    deliver_(device.deviceID, records_.data(), static_cast<int32_t>(records_.size()), frame.time,
              frame.number);
 }
 

@@ -96,12 +96,9 @@ TEST(EvdevFramework, AMouseThatVanishesStopsDeliveringAndTheListingShowsTheChang
     const auto after = *app.evdev.devices();
     ASSERT_EQ(after.size(), 1u);
     EXPECT_EQ(after[0]->deviceID, before[0]->deviceID);
-    // Handles of the old opening stay silent; a rescan's new handles get the frames.
+    // Back before the manager looked again: the handles already started for the mouse get its
+    // frames, so a quick reconnect loses no gesture.
     back->push(report(0.1, {abs(ABS_MT_SLOT, 0), abs(ABS_MT_TRACKING_ID, 2)}));
-    app.settle();
-    EXPECT_EQ(app.framesDelivered(), 1);
-    app.startMice();
-    back->push(report(0.2, {abs(ABS_MT_SLOT, 0), abs(ABS_MT_TRACKING_ID, -1)}));
     app.settle();
     EXPECT_EQ(app.framesDelivered(), 2);
 }
