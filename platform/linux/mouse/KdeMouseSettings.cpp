@@ -3,6 +3,7 @@
 #include <dbus/dbus.h>
 
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 
 #include "platform/linux/input/MagicMouseModels.h"
@@ -142,7 +143,12 @@ std::optional<std::vector<KdeMouseSettings::Device>> KdeMouseSettings::magicMice
     const auto names = bus.getProperty(kKWin, kDevicesPath, kManager, "devicesSysNames");
     const auto* sysNames = names ? std::get_if<std::vector<std::string>>(&*names) : nullptr;
     if (!sysNames) return std::nullopt;
+    // Each call may wait out the bus timeout; a KWin that stalls is treated as absent rather
+    // than holding the settings window for a timeout per device.
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::milliseconds(2 * desktop::SessionBus::kTimeoutMs);
     for (const auto& sysName : *sysNames) {
+        if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
         Device device;
         device.path = std::string(kDevicesPath) + "/" + sysName;
         auto get = [&](const char* property) {
