@@ -15,13 +15,16 @@ if [ "${TAVIX_IN_NAMESPACE:-}" != 1 ]; then
     trap 'rm -rf "$work"' EXIT
     dpkg-deb -x "$deb" "$work/root"
 
-    # Nothing outside the package's own tree, a postinst, and dependencies computed.
+    # Nothing outside the package's own tree, udev reloaded on install and removal, and
+    # dependencies computed.
     outside=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v -E '^\./(usr/.*)?$' || true)
     [ -z "$outside" ] || { echo "files outside /usr: $outside" >&2; exit 1; }
     dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' ||
         { echo "Depends lacks the Qt libraries: $(dpkg-deb -f "$deb" Depends)" >&2; exit 1; }
-    dpkg-deb -I "$deb" postinst | grep -q 'udevadm control --reload-rules' ||
-        { echo "postinst does not reload the udev rules" >&2; exit 1; }
+    for script in postinst postrm; do
+        dpkg-deb -I "$deb" "$script" | grep -q 'udevadm control --reload-rules' ||
+            { echo "$script does not reload the udev rules" >&2; exit 1; }
+    done
 
     if ! unshare --mount --map-root-user true 2>/dev/null; then
         echo "check-installed: no mount namespace here; skipped" >&2
