@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "Tavix/touch/MultitouchManager.h"
-#include "tools/replay/Replay.h"
+#include "replay/Replay.h"
 
 namespace tavix {
 namespace {

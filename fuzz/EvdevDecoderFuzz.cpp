@@ -7,7 +7,7 @@
 
 #include "platform/linux/input/Evemu.h"
 #include "platform/linux/input/MultitouchDecoder.h"
-#include "tools/replay/EvemuInput.h"
+#include "replay/EvemuInput.h"
 
 namespace {
 

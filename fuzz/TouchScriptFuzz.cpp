@@ -10,7 +10,7 @@
 #include "Tavix/events/Actions.h"
 #include "Tavix/gestures/GestureEngine.h"
 #include "Tavix/touch/MultitouchManager.h"
-#include "tools/replay/Replay.h"
+#include "replay/Replay.h"
 
 namespace {
 

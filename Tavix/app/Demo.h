@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "platform/multitouch/SimControlLoader.h"
-#include "tools/replay/EventLog.h"
-#include "tools/replay/TouchScript.h"
+#include "replay/EventLog.h"
+#include "replay/TouchScript.h"
 
 namespace tavix {
 

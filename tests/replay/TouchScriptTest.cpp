@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "platform/sim/VirtualClock.h"
-#include "tools/replay/EventLog.h"
-#include "tools/replay/TouchScript.h"
+#include "replay/EventLog.h"
+#include "replay/TouchScript.h"
 
 namespace tavix::replay {
 namespace {

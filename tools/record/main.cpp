@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/linux/input/MagicMouseReader.h"
-#include "tools/evdev/ScriptWriter.h"
+#include "replay/ScriptWriter.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ class Recorder final : public MagicMouseListener {
     }
 
     std::mutex mutex_;
-    tools::ScriptWriter writer_;
+    replay::ScriptWriter writer_;
     std::ostream& out_;
     std::map<uint64_t, int64_t> handles_;
     std::set<int64_t> detached_;

@@ -9,9 +9,9 @@
 #include <string_view>
 
 #include "Tavix/touch/MultitouchManager.h"
-#include "tools/replay/EvemuInput.h"
-#include "tools/replay/Quote.h"
-#include "tools/replay/Replay.h"
+#include "replay/EvemuInput.h"
+#include "replay/Quote.h"
+#include "replay/Replay.h"
 
 namespace {
 

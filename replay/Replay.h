@@ -9,9 +9,9 @@
 
 #include "platform/multitouch/SimControlLoader.h"
 #include "platform/sim/SimulatedPlatform.h"
-#include "tools/replay/EventLog.h"
-#include "tools/replay/LineReader.h"
-#include "tools/replay/TouchScript.h"
+#include "replay/EventLog.h"
+#include "replay/LineReader.h"
+#include "replay/TouchScript.h"
 
 namespace tavix {
 class MultitouchManager;

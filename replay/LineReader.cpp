@@ -1,4 +1,4 @@
-#include "tools/replay/LineReader.h"
+#include "replay/LineReader.h"
 
 #include <unistd.h>
 

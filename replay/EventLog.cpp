@@ -1,4 +1,4 @@
-#include "tools/replay/EventLog.h"
+#include "replay/EventLog.h"
 
 #include <cerrno>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "tools/replay/EvemuInput.h"
+#include "replay/EvemuInput.h"
 
 #include <linux/input-event-codes.h>
 
@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "platform/linux/input/MultitouchDecoder.h"
-#include "tools/evdev/ScriptWriter.h"
+#include "replay/ScriptWriter.h"
 
 namespace tavix::replay {
 
@@ -66,7 +66,7 @@ std::optional<std::string> evemuScript(LineReader& in, EvemuProblem& problem) {
     }
 
     std::ostringstream script;
-    tools::ScriptWriter writer(script);
+    ScriptWriter writer(script);
     writer.device(1, *model, 1);
     MultitouchDecoder decoder(model->geometry, x, y);
     const double first = recording->events.empty() ? 0 : recording->events.front().event.time;

@@ -4,12 +4,12 @@
 #include <string>
 
 #include "platform/linux/input/Evemu.h"
-#include "tools/replay/LineReader.h"
+#include "replay/LineReader.h"
 
 namespace tavix::replay {
 
 // An evemu recording of a Magic Mouse as a touch script: the evdev backend's own decoder turns
-// its reports into frames, pointer motion and physical inputs (tools/evdev/ScriptWriter.h); the
+// its reports into frames, pointer motion and physical inputs (replay/ScriptWriter.h); the
 // first event plays at t = 1, so that nothing happened "before" it. Nothing, with the problem
 // in words ("line N: …", or the read that failed), when the recording is malformed, not of a
 // Magic Mouse, or cannot be read.

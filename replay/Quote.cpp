@@ -1,4 +1,4 @@
-#include "tools/replay/Quote.h"
+#include "replay/Quote.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "tools/replay/TouchScript.h"
+#include "replay/TouchScript.h"
 
 #include <nlohmann/json.hpp>
 
@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "tools/replay/Quote.h"
+#include "replay/Quote.h"
 
 namespace tavix::replay {
 namespace {

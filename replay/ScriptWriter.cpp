@@ -1,11 +1,11 @@
-#include "tools/evdev/ScriptWriter.h"
+#include "replay/ScriptWriter.h"
 
 #include <linux/input-event-codes.h>
 
 #include <charconv>
 #include <cstdio>
 
-namespace tavix::tools {
+namespace tavix::replay {
 namespace {
 
 template <class Number>
@@ -76,4 +76,4 @@ void ScriptWriter::report(int64_t handle, double t, const platform::input::Decod
     if (scrolled) line(t, "\"input\": \"scrollWheel\"");
 }
 
-}  // namespace tavix::tools
+}  // namespace tavix::replay

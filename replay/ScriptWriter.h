@@ -8,7 +8,7 @@
 #include "platform/linux/input/MagicMouseModels.h"
 #include "platform/linux/input/MultitouchDecoder.h"
 
-namespace tavix::tools {
+namespace tavix::replay {
 
 // Writes what a Magic Mouse did as touch-script lines (docs of tavix-replay): its declaration,
 // then per report the contact frame, the pointer (relative motion summed from (0, 0)), and the
@@ -27,4 +27,4 @@ class ScriptWriter {
     Point pointer_;
 };
 
-}  // namespace tavix::tools
+}  // namespace tavix::replay
