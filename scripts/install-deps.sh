@@ -12,6 +12,10 @@ packages=(
     qt6-qpa-plugins fonts-wqy-microhei
     # desktop integration and its checks: private buses, mock services, a virtual display
     dbus dbus-x11 python3-dbusmock xvfb xauth desktop-file-utils appstream gsettings-desktop-schemas
+    # the real shells the desktop actions are tested against, headless with software GL (KWin's
+    # overview effect needs the QML modules, else it silently does nothing)
+    gnome-shell kwin-wayland libgl1-mesa-dri qml-module-qtgraphicaleffects qml-module-qtquick-layouts
+    qml-module-qtquick-window2 qml-module-org-kde-kirigami2 plasma-framework milou
     # the Debian package and the checks of what it installs
     dpkg-dev man-db groff-base
 )

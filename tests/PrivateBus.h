@@ -7,12 +7,15 @@
 
 namespace tavix::testing {
 
-// A session bus of the test's own; the real one is never reached.
+// A session bus of the test's own; the real one is never reached. A configuration file of the
+// test's own may replace the standard session one (to start no services on demand, say).
 class PrivateBus {
   public:
-    PrivateBus() {
-        FILE* out =
-            popen("dbus-daemon --session --fork --print-address=1 --print-pid=1 2>/dev/null", "r");
+    explicit PrivateBus(const std::string& configFile = {}) {
+        const std::string config = configFile.empty() ? "--session" : "--config-file=" + configFile;
+        const std::string command =
+            "dbus-daemon " + config + " --fork --print-address=1 --print-pid=1 2>/dev/null";
+        FILE* out = popen(command.c_str(), "r");
         if (!out) return;
         char address[512] = {};
         long pid = 0;

@@ -80,10 +80,13 @@ class MockService {
 };
 
 struct RecordingChords final : platform::output::ChordOutput {
-    void pressChord(const platform::output::KeyChord& chord) override {
+    bool pressChord(const platform::output::KeyChord& chord) override {
+        if (!keyboard) return false;
         pressed.push_back(platform::output::formatKeyChord(chord));
+        return true;
     }
     std::vector<std::string> pressed;
+    bool keyboard = true;  // false: as without /dev/uinput
 };
 
 struct FakeShortcuts final : platform::desktop::ShortcutSettings {

@@ -112,6 +112,16 @@ TEST_F(UinputOutputTest, ZoomKeysUseTheKeypadAndCommandSpaceIsTheDesktopSearch) 
     EXPECT_EQ(settle().size(), 4u);
 }
 
+// The desktop actions fall back to another way when a chord cannot be typed.
+TEST_F(UinputOutputTest, AChordSaysWhetherThereIsAKeyboardToTypeItOn) {
+    EXPECT_TRUE(output->pressChord({{KEY_LEFTMETA}, KEY_A}));
+    EXPECT_THAT(settle().size(), 4u);
+    output::UinputOutput withoutDevices(std::make_unique<output::OutputScheduler>(
+        nullptr, nullptr, recorder.clock, std::make_shared<testing::VirtualSleeper>(recorder.clock),
+        output::OutputScheduler::Timing{}));
+    EXPECT_FALSE(withoutDevices.pressChord({{KEY_LEFTMETA}, KEY_A}));
+}
+
 TEST_F(UinputOutputTest, NativeZoomSendsWholeNotchesWithCtrlOnlyAroundEachBurst) {
     Actions::magnify(0, GesturePhase::began);
     Actions::magnify(0.25, GesturePhase::changed);   // 2 notches, 0.5 kept

@@ -17,6 +17,10 @@ DBusCall gnomeShowOverview() {
             "Set",
             {{"string", "org.gnome.Shell"}, {"string", "OverviewActive"}, kTrue}};
 }
+// A second gesture closes the overview, as on KDE, where the shortcut toggles it.
+PropertyToggle gnomeToggleOverview() {
+    return {"org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell", "OverviewActive"};
+}
 DBusCall kwinShortcut(const std::string& name) {
     return {"org.kde.kglobalaccel",
             "/component/kwin",
@@ -40,7 +44,7 @@ const Table& table() {
          {LiveShortcut{"org.gnome.shell.keybindings", "toggle-application-view"},
           chord({KEY_LEFTMETA}, KEY_A)}},
         {{Desktop::gnome, DesktopAction::missionControl},
-         {gnomeShowOverview(), LiveShortcut{"org.gnome.shell.keybindings", "toggle-overview"},
+         {gnomeToggleOverview(), LiveShortcut{"org.gnome.shell.keybindings", "toggle-overview"},
           chord({}, KEY_LEFTMETA)}},
         {{Desktop::gnome, DesktopAction::spotlight},
          {gnomeShowOverview(), LiveShortcut{"org.gnome.shell.keybindings", "toggle-overview"},

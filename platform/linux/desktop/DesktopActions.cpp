@@ -8,6 +8,8 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/linux/desktop/CallTarget.h"
+
 extern char** environ;
 
 namespace tavix::platform::desktop {
@@ -115,7 +117,8 @@ bool DesktopActions::run(DesktopAction action) {
         return bus.get();
     };
     auto needsBus = [](const Trigger& trigger) {
-        return std::holds_alternative<DBusCall>(trigger);
+        return std::holds_alternative<DBusCall>(trigger) ||
+               std::holds_alternative<PropertyToggle>(trigger);
     };
 
     // The user's own trigger is taken as written: no probing, a failure falls back.
@@ -129,9 +132,34 @@ bool DesktopActions::run(DesktopAction action) {
     return false;
 }
 
+bool DesktopActions::pressChord(const output::KeyChord& chord) {
+    const bool pressed = services_.chords && services_.chords->pressChord(chord);
+    std::lock_guard guard(mutex_);
+    // Once until a chord gets through again: every gesture would say the same.
+    if (!pressed && !chordFailureReported_ && services_.log) {
+        services_.log->report("key chord " + output::formatKeyChord(chord) +
+                              " not sent: there is no virtual keyboard (Tavix needs write access "
+                              "to /dev/uinput); the next way of doing the action is tried");
+    }
+    chordFailureReported_ = !pressed;
+    return pressed;
+}
+
 bool DesktopActions::fire(const Trigger& trigger, SessionBus* bus, bool probe) {
     if (const auto* call = std::get_if<DBusCall>(&trigger)) {
-        return bus && (!probe || bus->offers(*call)) && bus->call(*call);
+        return bus && (!probe || (bus->offers(*call) && callReachesTarget(*bus, *call))) &&
+               bus->call(*call);
+    }
+    if (const auto* toggle = std::get_if<PropertyToggle>(&trigger)) {
+        if (!bus || !bus->offersProperty(toggle->service, toggle->path, toggle->interface,
+                                         toggle->name)) {
+            return false;
+        }
+        const auto value =
+            bus->getProperty(toggle->service, toggle->path, toggle->interface, toggle->name);
+        const bool* on = value ? std::get_if<bool>(&*value) : nullptr;
+        return on && bus->setProperty(toggle->service, toggle->path, toggle->interface,
+                                      toggle->name, !*on);
     }
     if (const auto* shortcut = std::get_if<LiveShortcut>(&trigger)) {
         std::shared_ptr<ShortcutSettings> shortcuts;
@@ -140,14 +168,10 @@ bool DesktopActions::fire(const Trigger& trigger, SessionBus* bus, bool probe) {
             shortcuts = services_.shortcuts;
         }
         const auto chord = shortcuts ? shortcuts->chord(*shortcut) : std::nullopt;
-        if (!chord || !services_.chords) return false;
-        services_.chords->pressChord(*chord);
-        return true;
+        return chord && pressChord(*chord);
     }
     if (const auto* fixed = std::get_if<ChordTrigger>(&trigger)) {
-        if (!services_.chords) return false;
-        services_.chords->pressChord(fixed->chord);
-        return true;
+        return pressChord(fixed->chord);
     }
     if (std::holds_alternative<ShowDesktopMessage>(trigger)) {
         return services_.showDesktop && services_.showDesktop->toggleShowingDesktop();

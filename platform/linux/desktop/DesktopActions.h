@@ -61,6 +61,7 @@ class DesktopActions {
 
   private:
     bool fire(const Trigger& trigger, SessionBus* bus, bool probe);
+    bool pressChord(const output::KeyChord& chord);
     std::optional<Trigger> userTrigger(DesktopAction action);
 
     Services services_;
@@ -69,6 +70,7 @@ class DesktopActions {
     // The config file as last read; re-read when it changes, its problems logged once per read.
     std::optional<std::filesystem::file_time_type> configTime_;
     ActionsConfig config_;
+    bool chordFailureReported_ = false;
 };
 
 }  // namespace tavix::platform::desktop

@@ -1,5 +1,7 @@
 #include "platform/linux/desktop/SessionBus.h"
 
+#include <gio/gio.h>
+
 #include <cstdint>
 
 #include "platform/linux/DBusBasics.h"
@@ -72,14 +74,37 @@ bool appendArgument(DBusMessage* message, const DBusArgument& argument) {
     return dbus_message_iter_close_container(&iter, &inner);
 }
 
-// Whether the interface's introspection data declares <tag name="name">.
-bool interfaceHas(const std::string& xml, const std::string& interface, const std::string& tag,
-                  const std::string& name) {
-    const auto start = xml.find("<interface name=\"" + interface + "\"");
-    if (start == std::string::npos) return false;
-    const auto end = xml.find("</interface>", start);
-    const auto found = xml.find("<" + tag + " name=\"" + name + "\"", start);
-    return found != std::string::npos && found < end;
+struct NodeInfoUnref {
+    void operator()(GDBusNodeInfo* node) const { g_dbus_node_info_unref(node); }
+};
+
+enum class Member { method, writableProperty, readWriteProperty };
+
+// Services differ in how they write introspection data (attribute order, quoting, overloads), so
+// it is read by GIO's parser rather than searched.
+bool declares(const std::string& xml, const std::string& interface, Member kind,
+              const std::string& name) {
+    GError* error = nullptr;
+    const std::unique_ptr<GDBusNodeInfo, NodeInfoUnref> node(
+        g_dbus_node_info_new_for_xml(xml.c_str(), &error));
+    g_clear_error(&error);
+    if (!node) return false;
+    GDBusInterfaceInfo* info = g_dbus_node_info_lookup_interface(node.get(), interface.c_str());
+    if (!info) return false;
+    switch (kind) {
+        case Member::method:
+            return g_dbus_interface_info_lookup_method(info, name.c_str()) != nullptr;
+        case Member::writableProperty:
+        case Member::readWriteProperty: {
+            const GDBusPropertyInfo* property =
+                g_dbus_interface_info_lookup_property(info, name.c_str());
+            if (!property) return false;
+            const bool writable = (property->flags & G_DBUS_PROPERTY_INFO_FLAGS_WRITABLE) != 0;
+            const bool readable = (property->flags & G_DBUS_PROPERTY_INFO_FLAGS_READABLE) != 0;
+            return writable && (readable || kind == Member::writableProperty);
+        }
+    }
+    return false;
 }
 
 std::optional<DBusValue> readValue(DBusMessageIter* iter) {
@@ -181,6 +206,29 @@ bool validObject(const std::string& service, const std::string& path, const std:
            dbus_validate_member(name.c_str(), nullptr);
 }
 
+// The reply; none on failure, with `error` saying why.
+Message send(DBusConnection* connection, const DBusCall& call, std::string* error) {
+    auto fail = [&](std::string why) -> Message {
+        if (error) *error = std::move(why);
+        return Message();
+    };
+    if (!validObject(call.service, call.path, call.interface, call.member)) {
+        return fail("not a valid D-Bus name");
+    }
+    Message message(dbus_message_new_method_call(call.service.c_str(), call.path.c_str(),
+                                                 call.interface.c_str(), call.member.c_str()));
+    if (!message) return fail("out of memory");
+    for (const auto& argument : call.arguments) {
+        if (!appendArgument(message.get(), argument)) {
+            return fail("bad argument " + argument.type + ":" + argument.value);
+        }
+    }
+    ScopedError failure;
+    Message reply(dbus_connection_send_with_reply_and_block(connection, message.get(),
+                                                            SessionBus::kTimeoutMs, failure.get()));
+    return reply ? std::move(reply) : fail(failure.text());
+}
+
 }  // namespace
 
 std::unique_ptr<SessionBus> SessionBus::connect() {
@@ -238,36 +286,29 @@ bool SessionBus::offers(const DBusCall& call) {
     const auto xml = introspect(call.service, call.path);
     if (!xml) return false;
     if (call.interface == "org.freedesktop.DBus.Properties" && call.member == "Set") {
-        return call.arguments.size() == 3 &&
-               interfaceHas(*xml, call.arguments[0].value, "property", call.arguments[1].value);
+        return call.arguments.size() == 3 && declares(*xml, call.arguments[0].value,
+                                                      Member::writableProperty,
+                                                      call.arguments[1].value);
     }
-    return interfaceHas(*xml, call.interface, "method", call.member);
+    return declares(*xml, call.interface, Member::method, call.member);
+}
+
+bool SessionBus::offersProperty(const std::string& service, const std::string& path,
+                                const std::string& interface, const std::string& name) {
+    if (!hasOwner(service)) return false;
+    const auto xml = introspect(service, path);
+    return xml && declares(*xml, interface, Member::readWriteProperty, name);
 }
 
 bool SessionBus::call(const DBusCall& call, std::string* error) {
-    auto fail = [&](std::string why) {
-        if (error) *error = std::move(why);
-        return false;
-    };
-    if (!dbus_validate_bus_name(call.service.c_str(), nullptr) ||
-        !dbus_validate_path(call.path.c_str(), nullptr) ||
-        !dbus_validate_interface(call.interface.c_str(), nullptr) ||
-        !dbus_validate_member(call.member.c_str(), nullptr)) {
-        return fail("not a valid D-Bus name");
-    }
-    Message message(dbus_message_new_method_call(call.service.c_str(), call.path.c_str(),
-                                                 call.interface.c_str(), call.member.c_str()));
-    if (!message) return fail("out of memory");
-    for (const auto& argument : call.arguments) {
-        if (!appendArgument(message.get(), argument)) {
-            return fail("bad argument " + argument.type + ":" + argument.value);
-        }
-    }
-    ScopedError failure;
-    Message reply(dbus_connection_send_with_reply_and_block(connection_, message.get(), kTimeoutMs,
-                                                            failure.get()));
-    if (!reply) return fail(failure.text());
-    return true;
+    return send(connection_, call, error) != nullptr;
+}
+
+std::optional<DBusValue> SessionBus::callForValue(const DBusCall& call) {
+    const Message reply = send(connection_, call, nullptr);
+    DBusMessageIter iter;
+    if (!reply || !dbus_message_iter_init(reply.get(), &iter)) return std::nullopt;
+    return readValue(&iter);
 }
 
 std::optional<DBusValue> SessionBus::getProperty(const std::string& service,

@@ -31,11 +31,16 @@ class SessionBus {
     SessionBus& operator=(const SessionBus&) = delete;
 
     bool hasOwner(const std::string& name);
-    // Whether the running service has the method, or the property a Properties.Set call sets,
-    // by introspecting the object; names, never version numbers.
+    // Whether the running service has the method, or the writable property a Properties.Set
+    // call sets, by introspecting the object; names, never version numbers.
     bool offers(const DBusCall& call);
+    // Whether the running service has a property that can be both read and written.
+    bool offersProperty(const std::string& service, const std::string& path,
+                        const std::string& interface, const std::string& name);
     // False when the call cannot be made or the service answers with an error (`error`).
     bool call(const DBusCall& call, std::string* error = nullptr);
+    // The first value the call returns; nothing on an error or a value of another type.
+    std::optional<DBusValue> callForValue(const DBusCall& call);
 
     // org.freedesktop.DBus.Properties Get and Set, never starting the service. A value of
     // another type reads as nothing; an int64 is set as int32 when it fits, a vector as "as".

@@ -26,6 +26,15 @@ struct DBusCall {
     friend bool operator==(const DBusCall&, const DBusCall&) = default;
 };
 
+// A boolean property set to the opposite of what it reads, so the action toggles.
+struct PropertyToggle {
+    std::string service;
+    std::string path;
+    std::string interface;
+    std::string name;
+    friend bool operator==(const PropertyToggle&, const PropertyToggle&) = default;
+};
+
 // A shortcut the desktop keeps in its live settings: a GSettings schema and key on GNOME, a
 // component and action of kglobalshortcutsrc on KDE.
 struct LiveShortcut {
@@ -51,6 +60,7 @@ struct CommandLine {
 };
 
 // One way of doing a desktop action; an action tries its triggers in turn until one works.
-using Trigger = std::variant<DBusCall, LiveShortcut, ChordTrigger, ShowDesktopMessage, CommandLine>;
+using Trigger = std::variant<DBusCall, PropertyToggle, LiveShortcut, ChordTrigger,
+                             ShowDesktopMessage, CommandLine>;
 
 }  // namespace tavix::platform::desktop

@@ -8,7 +8,8 @@ namespace tavix::platform::output {
 class ChordOutput {
   public:
     virtual ~ChordOutput() = default;
-    virtual void pressChord(const KeyChord& chord) = 0;
+    // False when there is no keyboard to type it on: nothing reached the desktop.
+    virtual bool pressChord(const KeyChord& chord) = 0;
 };
 
 }  // namespace tavix::platform::output

@@ -44,6 +44,7 @@ class OutputScheduler {
     void enqueue(std::vector<OutputFrame> frames);
     // Returns once everything queued so far has been written.
     void waitIdle();
+    bool hasKeyboard() const { return keyboard_ != nullptr; }
 
   private:
     void run();

@@ -192,12 +192,14 @@ void UinputOutput::magnify(const Event& event, std::vector<OutputFrame>& frames)
     frames.push_back(keyFrame(KEY_LEFTCTRL, false));
 }
 
-void UinputOutput::pressChord(const KeyChord& chord) {
+bool UinputOutput::pressChord(const KeyChord& chord) {
+    if (!scheduler_->hasKeyboard()) return false;
     std::lock_guard guard(mutex_);
     std::vector<OutputFrame> frames;
     appendPress(chord.modifiers, chord.key, frames);
     appendRelease(chord.modifiers, chord.key, frames);
     scheduler_->enqueue(std::move(frames));
+    return true;
 }
 
 void UinputOutput::waitIdle() {

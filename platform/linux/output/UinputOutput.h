@@ -39,7 +39,7 @@ class UinputOutput final : public ChordOutput {
     // A posted event that has passed the taps. Returns the desktop action a key stands for
     // (Command-Space), which the caller runs; everything else is queued for the devices.
     std::optional<desktop::DesktopAction> post(const Event& event, bool delivered);
-    void pressChord(const KeyChord& chord) override;
+    bool pressChord(const KeyChord& chord) override;
     // The desktop turns the wheel of every mouse around when the user chose natural scrolling
     // (GNOME does so for all pointers); the zoom notches are turned to match, so spreading the
     // fingers still zooms in. Any thread.

@@ -13,9 +13,14 @@ REFUSE = "raise dbus.exceptions.DBusException('refused', name='org.kde.kglobalac
 def load(mock, parameters):
     parameters = parameters or {}
     mock.AddMethod(MAIN_IFACE, 'activateLauncherMenu', '', '', '')
+    # What the layout script prints: "launcher" or "none".
+    mock.AddMethod(MAIN_IFACE, 'evaluateScript', 's', 's',
+                   'ret = %r' % parameters.get('layout', 'launcher'))
     mock.connection.request_name('org.kde.kglobalaccel')
     mock.connection.request_name('org.kde.krunner')
+    names = parameters.get('shortcutNames', ['Overview', 'Show Desktop'])
     mock.AddObject('/component/kwin', 'org.kde.kglobalaccel.Component', {}, [
         ('invokeShortcut', 's', '', REFUSE if parameters.get('refuseShortcuts') else ''),
+        ('shortcutNames', '', 'as', 'ret = %r' % names),
     ])
     mock.AddObject('/App', 'org.kde.krunner.App', {}, [('display', '', '', '')])

@@ -1,0 +1,222 @@
+#include "tests/desktop/HeadlessShell.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include "platform/linux/desktop/SessionBus.h"
+
+extern char** environ;
+
+namespace tavix::testing {
+namespace {
+
+using platform::desktop::SessionBus;
+using Clock = std::chrono::steady_clock;
+
+// Generous: on a loaded two-core machine GNOME Shell takes up to about 5 s to answer.
+constexpr auto kStartBound = std::chrono::seconds(30);
+constexpr auto kSettleBound = std::chrono::seconds(10);
+constexpr auto kStopBound = std::chrono::seconds(5);
+
+// No activation: nothing the shell asks for on demand (accessibility, portals) starts with the
+// user's own environment.
+constexpr const char* kBusConfig = R"(<!DOCTYPE busconfig PUBLIC
+ "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)";
+
+bool waitFor(Clock::duration bound, const std::function<bool()>& done) {
+    const auto deadline = Clock::now() + bound;
+    while (!done()) {
+        if (Clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+std::vector<std::string> shellEnvironment(const std::filesystem::path& root,
+                                          const std::string& session, const std::string& system) {
+    static const std::vector<std::string> kReplaced{
+        "HOME=", "XDG_RUNTIME_DIR=", "XDG_CONFIG_HOME=", "XDG_DATA_HOME=", "XDG_CACHE_HOME=",
+        "XDG_STATE_HOME=", "XDG_CURRENT_DESKTOP=", "XDG_SESSION_TYPE=", "DISPLAY=",
+        "WAYLAND_DISPLAY=", "DBUS_SESSION_BUS_ADDRESS=", "DBUS_SYSTEM_BUS_ADDRESS=",
+        "QT_QPA_PLATFORM="};
+    std::vector<std::string> env;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string_view text(*entry);
+        if (std::ranges::none_of(kReplaced, [&](const auto& p) { return text.starts_with(p); })) {
+            env.emplace_back(text);
+        }
+    }
+    const auto home = root / "home";
+    for (std::string own : std::initializer_list<std::string>{"HOME=" + home.string(), "XDG_RUNTIME_DIR=" + (root / "run").string(),
+                            "XDG_CONFIG_HOME=" + (home / ".config").string(),
+                            "XDG_DATA_HOME=" + (home / ".local/share").string(),
+                            "XDG_CACHE_HOME=" + (home / ".cache").string(),
+                            "GSETTINGS_BACKEND=keyfile", "LIBGL_ALWAYS_SOFTWARE=1",
+                            "NO_AT_BRIDGE=1", "DBUS_SESSION_BUS_ADDRESS=" + session}) {
+        env.push_back(std::move(own));
+    }
+    if (!system.empty()) env.push_back("DBUS_SYSTEM_BUS_ADDRESS=" + system);
+    return env;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& words) {
+    std::vector<char*> result;
+    result.reserve(words.size() + 1);
+    for (auto& word : words) result.push_back(word.data());
+    result.push_back(nullptr);
+    return result;
+}
+
+}  // namespace
+
+HeadlessShell::HeadlessShell(Kind kind) {
+    start(kind);
+}
+
+void HeadlessShell::start(Kind kind) {
+    const auto& root = directory_.path();
+    std::error_code error;
+    std::filesystem::create_directories(root / "home", error);
+    std::filesystem::create_directories(root / "run", error);
+    std::filesystem::permissions(root / "run", std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::replace, error);
+    writeFile(root / "bus.conf", kBusConfig);
+    session_ = std::make_unique<PrivateBus>((root / "bus.conf").string());
+    if (kind == Kind::gnomeShell) system_ = std::make_unique<PrivateBus>((root / "bus.conf").string());
+    if (session_->address().empty() || (system_ && system_->address().empty())) {
+        failure_ = "no dbus-daemon to start";
+        return;
+    }
+
+    std::vector<std::string> argv;
+    if (kind == Kind::gnomeShell) {
+        argv = {"/usr/bin/gnome-shell", "--headless",       "--wayland",
+                "--no-x11",             "--virtual-monitor", "1280x800",
+                "--wayland-display=tavix-test-wayland"};
+    } else {
+        // Debian's binary carries a file capability that a container may refuse to exec; a
+        // plain copy has none.
+        const auto copy = root / "kwin_wayland";
+        if (!std::filesystem::copy_file("/usr/bin/kwin_wayland", copy, error)) {
+            failure_ = "kwin_wayland is not installed";
+            return;
+        }
+        argv = {copy.string(), "--virtual", "--width",  "1280",
+                "--height",    "800",       "--socket", "tavix-test-wayland"};
+    }
+    if (!std::filesystem::exists(argv.front())) {
+        failure_ = argv.front() + " is not installed";
+        return;
+    }
+    auto env = shellEnvironment(root, session_->address(), system_ ? system_->address() : "");
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const std::string log = (root / "shell.log").string();
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    // A crash on the way out leaves its core in the temporary folder, not the build tree.
+    posix_spawn_file_actions_addchdir_np(&actions, root.c_str());
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    auto args = pointers(argv);
+    auto envp = pointers(env);
+    const int spawned =
+        posix_spawn(&pid_, args.front(), &actions, &attributes, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (spawned != 0) {
+        pid_ = 0;
+        failure_ = argv.front() + " could not be started";
+        return;
+    }
+    const rlimit noCore{0, 0};
+    prlimit(pid_, RLIMIT_CORE, &noCore, nullptr);
+    if (!waitUntilReady(kind) && failure_.empty()) {
+        failure_ = argv.front() + " did not come up: " + logTail();
+    }
+}
+
+bool HeadlessShell::waitUntilReady(Kind kind) {
+    ScopedEnvironment address("DBUS_SESSION_BUS_ADDRESS", session_->address().c_str());
+    auto bus = SessionBus::connect();
+    if (!bus) return false;
+    bool gone = false;
+    auto alive = [&] {
+        gone = gone || exited();
+        return !gone;
+    };
+    if (kind == Kind::kwin) {
+        return waitFor(kStartBound, [&] {
+            if (!alive()) return true;
+            const auto names = bus->callForValue({"org.kde.kglobalaccel",
+                                                  "/component/kwin",
+                                                  "org.kde.kglobalaccel.Component",
+                                                  "shortcutNames",
+                                                  {}});
+            const auto* list = names ? std::get_if<std::vector<std::string>>(&*names) : nullptr;
+            return list && std::ranges::find(*list, "Overview") != list->end();
+        }) && !gone;
+    }
+    auto overview = [&] {
+        return bus->getProperty("org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell",
+                                "OverviewActive");
+    };
+    if (!waitFor(kStartBound, [&] { return !alive() || overview(); }) || gone) return false;
+    // The shell opens the overview once it has started; close it so that tests start from the
+    // desktop.
+    waitFor(kSettleBound, [&] { return overview() == platform::desktop::DBusValue(true); });
+    bus->setProperty("org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell", "OverviewActive",
+                     false);
+    if (!waitFor(kSettleBound, [&] { return overview() == platform::desktop::DBusValue(false); })) {
+        failure_ = "GNOME Shell kept its start-up overview open";
+        return false;
+    }
+    return true;
+}
+
+std::string HeadlessShell::logTail() const {
+    const std::string log = readFile(directory_.path() / "shell.log");
+    constexpr std::size_t kTail = 800;
+    return log.size() > kTail ? "…" + log.substr(log.size() - kTail) : log;
+}
+
+bool HeadlessShell::exited() {
+    reaped_ = reaped_ || waitpid(pid_, nullptr, WNOHANG) == pid_;
+    return reaped_;
+}
+
+// The whole process group: whatever the shell started goes with it.
+HeadlessShell::~HeadlessShell() {
+    if (pid_ <= 0) return;
+    kill(-pid_, SIGTERM);
+    if (!waitFor(kStopBound, [this] { return exited(); })) {
+        kill(-pid_, SIGKILL);
+        if (!reaped_) waitpid(pid_, nullptr, 0);
+    }
+}
+
+}  // namespace tavix::testing

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "tests/PrivateBus.h"
+#include "tests/mouse_settings/TempDirectory.h"
+
+namespace tavix::testing {
+
+// A real desktop shell started headless for one test: its own session bus (and, for GNOME, a
+// stand-in system bus) that starts nothing on demand, a temporary HOME and XDG_RUNTIME_DIR,
+// software rendering, a virtual 1280x800 screen. Stopped with everything it started.
+class HeadlessShell {
+  public:
+    enum class Kind { gnomeShell, kwin };
+
+    // Waits (bounded) until the shell answers on its bus: GNOME Shell with the start-up
+    // overview closed again, KWin with its overview shortcut registered.
+    explicit HeadlessShell(Kind kind);
+    ~HeadlessShell();
+    HeadlessShell(const HeadlessShell&) = delete;
+    HeadlessShell& operator=(const HeadlessShell&) = delete;
+
+    // Why the shell is not usable here (no binary, no GL, too slow), for a skip; empty when it is.
+    const std::string& failure() const { return failure_; }
+    const std::string& busAddress() const { return session_->address(); }
+
+  private:
+    void start(Kind kind);
+    bool waitUntilReady(Kind kind);
+    std::string logTail() const;
+    bool exited();
+
+    TempDirectory directory_;
+    std::unique_ptr<PrivateBus> session_;
+    std::unique_ptr<PrivateBus> system_;
+    pid_t pid_ = 0;
+    bool reaped_ = false;
+    std::string failure_;
+};
+
+}  // namespace tavix::testing

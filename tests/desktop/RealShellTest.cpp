@@ -1,0 +1,141 @@
+// Desktop actions against the real GNOME Shell and KWin, each started headless for the test.
+// What an action did is read back from the shell's own state.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/linux/desktop/CallTarget.h"
+#include "platform/linux/desktop/DesktopActions.h"
+#include "tests/desktop/DesktopFixture.h"
+#include "tests/desktop/HeadlessShell.h"
+
+namespace tavix::platform::desktop {
+namespace {
+
+using tavix::testing::FakeShortcuts;
+using tavix::testing::HeadlessShell;
+using tavix::testing::RecordingChords;
+using tavix::testing::RecordingLog;
+using tavix::testing::ScopedEnvironment;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+
+// Effects animate; the state they report settles within a second.
+template <typename Read, typename Value>
+bool settlesTo(Read read, const Value& wanted) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (read() != wanted) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+class RealShellTest : public ::testing::Test {
+  protected:
+    std::unique_ptr<DesktopActions> actions(const std::string& desktop) {
+        DesktopActions::Services services;
+        services.chords = chords;
+        services.shortcuts = std::make_shared<FakeShortcuts>();
+        services.log = log;
+        services.currentDesktop = desktop;
+        services.sessionType = "wayland";
+        services.configFile = "/nonexistent/actions.conf";
+        return std::make_unique<DesktopActions>(std::move(services));
+    }
+
+    std::shared_ptr<RecordingChords> chords = std::make_shared<RecordingChords>();
+    std::shared_ptr<RecordingLog> log = std::make_shared<RecordingLog>();
+};
+
+TEST_F(RealShellTest, GnomeShellTogglesTheOverviewOverDBusAndChordsNeedAKeyboard) {
+    HeadlessShell shell(HeadlessShell::Kind::gnomeShell);
+    if (!shell.failure().empty()) GTEST_SKIP() << shell.failure();
+    ScopedEnvironment address("DBUS_SESSION_BUS_ADDRESS", shell.busAddress().c_str());
+    auto bus = SessionBus::connect();
+    ASSERT_TRUE(bus);
+    auto overview = [&] {
+        return bus->getProperty("org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell",
+                                "OverviewActive");
+    };
+    // Without a keyboard the shell's own property is the only way; a chord would reach nothing.
+    chords->keyboard = false;
+    auto gnome = actions("GNOME");
+
+    EXPECT_TRUE(gnome->run(DesktopAction::missionControl));
+    EXPECT_TRUE(settlesTo(overview, DBusValue(true)));
+    EXPECT_TRUE(gnome->run(DesktopAction::missionControl));
+    EXPECT_TRUE(settlesTo(overview, DBusValue(false)));
+    // Search opens the overview to type in; it never closes it.
+    EXPECT_TRUE(gnome->run(DesktopAction::spotlight));
+    EXPECT_TRUE(settlesTo(overview, DBusValue(true)));
+    EXPECT_TRUE(gnome->run(DesktopAction::spotlight));
+    EXPECT_TRUE(settlesTo(overview, DBusValue(true)));
+    EXPECT_THAT(log->messages, IsEmpty());
+
+    // The app grid has no D-Bus way for ordinary callers: its chord, which needs the keyboard.
+    EXPECT_FALSE(gnome->run(DesktopAction::apps));
+    EXPECT_FALSE(gnome->run(DesktopAction::apps));
+    ASSERT_EQ(log->messages.size(), 1u);
+    EXPECT_THAT(log->messages[0], HasSubstr("super+a not sent: there is no virtual keyboard"));
+    chords->keyboard = true;
+    EXPECT_TRUE(gnome->run(DesktopAction::apps));
+    EXPECT_THAT(chords->pressed, ElementsAre("super+a"));
+}
+
+TEST_F(RealShellTest, KWinTogglesOverviewAndShowDesktopAndOnlyInvokesShortcutsItHas) {
+    HeadlessShell shell(HeadlessShell::Kind::kwin);
+    if (!shell.failure().empty()) GTEST_SKIP() << shell.failure();
+    ScopedEnvironment address("DBUS_SESSION_BUS_ADDRESS", shell.busAddress().c_str());
+    auto bus = SessionBus::connect();
+    ASSERT_TRUE(bus);
+    auto effects = [&] {
+        const auto value =
+            bus->getProperty("org.kde.KWin", "/Effects", "org.kde.kwin.Effects", "activeEffects");
+        const auto* names = value ? std::get_if<std::vector<std::string>>(&*value) : nullptr;
+        return names ? *names : std::vector<std::string>{"(unreadable)"};
+    };
+    auto showingDesktop = [&] {
+        return bus->getProperty("org.kde.KWin", "/KWin", "org.kde.KWin", "showingDesktop");
+    };
+    auto overviewShown = [&] {
+        const auto active = effects();
+        return std::ranges::find(active, "overview") != active.end();
+    };
+    auto kde = actions("KDE");
+
+    EXPECT_TRUE(kde->run(DesktopAction::missionControl));
+    EXPECT_TRUE(settlesTo(overviewShown, true)) << ::testing::PrintToString(effects());
+    EXPECT_TRUE(kde->run(DesktopAction::missionControl));
+    EXPECT_TRUE(settlesTo(overviewShown, false)) << ::testing::PrintToString(effects());
+    EXPECT_TRUE(kde->run(DesktopAction::showDesktop));
+    EXPECT_TRUE(settlesTo(showingDesktop, DBusValue(true)));
+    EXPECT_TRUE(kde->run(DesktopAction::showDesktop));
+    EXPECT_TRUE(settlesTo(showingDesktop, DBusValue(false)));
+    EXPECT_THAT(chords->pressed, IsEmpty());
+
+    // KWin answers success for any name, so a renamed shortcut is caught before the call.
+    auto invoke = [](const std::string& name) {
+        return DBusCall{"org.kde.kglobalaccel",
+                        "/component/kwin",
+                        "org.kde.kglobalaccel.Component",
+                        "invokeShortcut",
+                        {{"string", name}}};
+    };
+    EXPECT_TRUE(bus->offers(invoke("Overview (renamed)")));
+    EXPECT_FALSE(callReachesTarget(*bus, invoke("Overview (renamed)")));
+    EXPECT_TRUE(callReachesTarget(*bus, invoke("Show Desktop")));
+
+    // No Plasma shell or KRunner here: their chords.
+    EXPECT_TRUE(kde->run(DesktopAction::apps));
+    EXPECT_TRUE(kde->run(DesktopAction::spotlight));
+    EXPECT_THAT(chords->pressed, ElementsAre("alt+f1", "alt+space"));
+}
+
+}  // namespace
+}  // namespace tavix::platform::desktop
