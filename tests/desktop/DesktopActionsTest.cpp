@@ -27,7 +27,7 @@ class DesktopActionsTest : public ::testing::Test {
     }
 
     std::unique_ptr<DesktopActions> make(const std::string& desktop, const std::string& session,
-                                         std::shared_ptr<ShortcutSettings> settings = nullptr) {
+                                         const std::shared_ptr<ShortcutSettings>& settings = nullptr) {
         DesktopActions::Services services;
         services.chords = chords;
         services.shortcuts = settings ? settings : shortcuts;
