@@ -156,7 +156,10 @@ void HeadlessShell::start(Kind kind) {
     const rlimit noCore{0, 0};
     prlimit(pid_, RLIMIT_CORE, &noCore, nullptr);
     if (!waitUntilReady(kind) && failure_.empty()) {
-        failure_ = argv.front() + " did not come up: " + logTail();
+        failure_ = kind == Kind::kwin
+                       ? "KWin registered no Overview shortcut (the effect needs GL and its QML "
+                         "modules): " + logTail()
+                       : argv.front() + " did not come up: " + logTail();
     }
 }
 
