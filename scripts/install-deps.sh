@@ -12,6 +12,8 @@ packages=(
     qt6-qpa-plugins fonts-wqy-microhei
     # desktop integration and its checks: private buses, mock services, a virtual display
     dbus dbus-x11 python3-dbusmock xvfb xauth desktop-file-utils appstream gsettings-desktop-schemas
+    # the input side under emulated devices (sysfs, evdev nodes, /dev/uinput)
+    umockdev gir1.2-umockdev-1.0 python3-gi
     # the Debian package and the checks of what it installs
     dpkg-dev man-db groff-base
 )
