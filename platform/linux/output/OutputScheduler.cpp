@@ -36,11 +36,28 @@ OutputScheduler::~OutputScheduler() {
 
 void OutputScheduler::enqueue(std::vector<OutputFrame> frames) {
     if (frames.empty()) return;
-    {
-        std::lock_guard guard(mutex_);
-        for (auto& frame : frames) queue_.push_back(std::move(frame));
+    std::unique_lock lock(mutex_);
+    auto next = frames.begin();
+    // A frame that is due with nothing ahead of it goes out at once on this thread: waking the
+    // writer would cost more than the write (a click's press is the part a user waits for).
+    if (queue_.empty() && !writing_ && earliest(*next) <= clock_->uptime()) {
+        writing_ = true;
+        lock.unlock();
+        write(*next++);
+        lock.lock();
+        writing_ = false;
     }
+    for (; next != frames.end(); ++next) queue_.push_back(std::move(*next));
+    lock.unlock();
     changed_.notify_all();
+}
+
+void OutputScheduler::write(const OutputFrame& frame) {
+    const double at = earliest(frame);
+    if (clock_->uptime() < at) sleeper_->sleepUntil(at);
+    const auto& sink = frame.device == OutputDevice::pointer ? pointer_ : keyboard_;
+    if (sink) sink->writeFrame(frame.events);
+    noteWritten(frame, std::max(at, clock_->uptime()));
 }
 
 void OutputScheduler::waitIdle() {
@@ -58,11 +75,7 @@ void OutputScheduler::run() {
         writing_ = true;
         lock.unlock();
 
-        const double at = earliest(frame);
-        if (clock_->uptime() < at) sleeper_->sleepUntil(at);
-        auto& sink = frame.device == OutputDevice::pointer ? pointer_ : keyboard_;
-        if (sink) sink->writeFrame(frame.events);
-        noteWritten(frame, std::max(at, clock_->uptime()));
+        write(frame);
 
         lock.lock();
         writing_ = false;

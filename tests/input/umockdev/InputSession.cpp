@@ -5,7 +5,7 @@
 //   rescan        → "devices N" (the Magic Mice the manager started)
 //   tap on|off    → "tap RUNNING DROPS" (InputMonitor::isRunning, canDropPhysical as 0/1)
 //   sync          → "synced" once everything read so far has been handled and written
-// and unasked: "opened NODE", "closed NODE", "frame NODE FINGERS", "status FINGERS GESTURE",
+// and unasked: "opened NODE", "closed NODE", "frame NODE FINGERS TIME", "status FINGERS GESTURE",
 // "physical TYPE DELIVERED".
 #include <poll.h>
 #include <unistd.h>
@@ -46,7 +46,7 @@ class Watcher final : public input::MagicMouseListener {
     void frame(const input::MagicMouseDevice& device, const input::DecodedFrame& frame) override {
         if (frame.touches) {
             say("frame " + device.node.devnode.string() + " " +
-                std::to_string(frame.contacts.size()));
+                std::to_string(frame.contacts.size()) + " " + std::to_string(frame.time));
         }
     }
     void closed(const input::MagicMouseDevice& device) override {

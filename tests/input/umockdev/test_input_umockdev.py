@@ -320,14 +320,20 @@ class InputUnderUmockdev(unittest.TestCase):
 
     def test_a_node_opened_mid_touch_starts_with_the_finger_down(self):
         bed = Bed()
-        mouse = bed.add(5)
+        mouse = bed.add(5, clock_ok=False)  # stamps on a clock of its own
         mouse.slots = {9: dict(FIRST_CONTACT)}
         program = self.start(bed)
         program.send("rescan", "devices 1")
-        bed.play(5, bed.recording.reports()[1:])  # the finger was down before we looked
-        self.assertEqual(program.expect("frame"), "frame /dev/input/event5 1")
+        reports = bed.recording.reports()[1:]  # the finger was down before we looked
+        bed.play(5, reports, base=5.0)
         program.expect("status 1")
         program.expect("status 0")
+        frames = [line.split() for line in program.lines if line.startswith("frame")]
+        self.assertEqual([int(f[2]) for f in frames], [1] * len(reports) + [0])
+        # The contacts found at opening take the node's own time: never before what follows.
+        times = [float(f[3]) for f in frames]
+        self.assertAlmostEqual(times[0], 5.0 + reports[0][0][0], places=5)
+        self.assertEqual(times, sorted(times))
 
     def test_without_uinput_there_is_no_clone_and_no_grab(self):
         bed = Bed(uinput=False)
