@@ -2,15 +2,13 @@
 /dev/uinput that keeps what each virtual device writes."""
 
 import errno
-import os
 import struct
 import threading
-import time
 
 import gi
 
 gi.require_version("UMockdev", "1.0")
-from gi.repository import GLib, UMockdev  # noqa: E402
+from gi.repository import GLib, UMockdev  # noqa: E402,F401 (GLib: for the tests)
 
 EV_SYN, EV_KEY, EV_REL, EV_ABS = 0, 1, 2, 3
 SYN_REPORT = 0
@@ -131,12 +129,8 @@ class EvdevNode(UMockdev.IoctlBase):
             self._mtslots(client, size)
         elif number in (0x18, 0x19, 0x1A, 0x1B):
             self._bytes(client, size, b"")  # no key, LED, sound or switch is on
-        elif 0x20 <= number < 0x40:
-            kind_bits = number - 0x20
-            if kind_bits == 0:
-                self._bytes(client, size, self.rec.bits.get(0, b""))
-            else:
-                self._bytes(client, size, self.rec.bits.get(kind_bits, b""))
+        elif 0x20 <= number < 0x40:  # EVIOCGBIT: the event types, or one type's codes
+            self._bytes(client, size, self.rec.bits.get(number - 0x20, b""))
         elif 0x40 <= number < 0x80 and direction == _IOC_READ:
             code = number - 0x40
             axis = self.rec.axes.get(code)
@@ -199,13 +193,15 @@ class EvdevNode(UMockdev.IoctlBase):
 
 
 class VirtualDevice:
+    """What one /dev/uinput descriptor declared and wrote."""
+
     def __init__(self):
         self.name = ""
         self.created = False
         self.destroyed = False
         self.codes = set()  # (type, code) declared
         self.frames = []  # each: list of (type, code, value) up to its SYN_REPORT
-        self._current = []
+        self.pending = []
 
 
 class Uinput(UMockdev.IoctlBase):
@@ -268,10 +264,10 @@ class Uinput(UMockdev.IoctlBase):
             _, _, kind, code, value = EVENT.unpack_from(data, offset)
             if kind == EV_SYN and code == SYN_REPORT:
                 with self.lock:
-                    device.frames.append(device._current)
-                device._current = []
+                    device.frames.append(device.pending)
+                device.pending = []
             else:
-                device._current.append((kind, code, value))
+                device.pending.append((kind, code, value))
         client.complete(len(data), 0)
         return True
 
