@@ -30,7 +30,7 @@ OutputScheduler::~OutputScheduler() {
         std::lock_guard guard(mutex_);
         stopping_ = true;
     }
-    changed_.notify_all();
+    work_.notify_all();
     thread_.join();
 }
 
@@ -40,7 +40,8 @@ void OutputScheduler::enqueue(std::vector<OutputFrame> frames) {
     auto next = frames.begin();
     // A frame that is due with nothing ahead of it goes out at once on this thread: waking the
     // writer would cost more than the write (a click's press is the part a user waits for).
-    if (queue_.empty() && !writing_ && earliest(*next) <= clock_->uptime()) {
+    const bool now = queue_.empty() && !writing_ && earliest(*next) <= clock_->uptime();
+    if (now) {
         writing_ = true;
         lock.unlock();
         write(*next++);
@@ -48,8 +49,13 @@ void OutputScheduler::enqueue(std::vector<OutputFrame> frames) {
         writing_ = false;
     }
     for (; next != frames.end(); ++next) queue_.push_back(std::move(*next));
+    const bool queued = !queue_.empty();
     lock.unlock();
-    changed_.notify_all();
+    if (queued) {
+        work_.notify_one();
+    } else if (now) {
+        idle_.notify_all();
+    }
 }
 
 void OutputScheduler::write(const OutputFrame& frame) {
@@ -62,13 +68,14 @@ void OutputScheduler::write(const OutputFrame& frame) {
 
 void OutputScheduler::waitIdle() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return queue_.empty() && !writing_; });
+    idle_.wait(lock, [this] { return queue_.empty() && !writing_; });
 }
 
 void OutputScheduler::run() {
     std::unique_lock lock(mutex_);
     while (true) {
-        changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+        // Never beside a write on the queuing thread: frames leave one at a time, in order.
+        work_.wait(lock, [this] { return !writing_ && (stopping_ || !queue_.empty()); });
         if (queue_.empty()) return;
         OutputFrame frame = std::move(queue_.front());
         queue_.pop_front();
@@ -79,7 +86,7 @@ void OutputScheduler::run() {
 
         lock.lock();
         writing_ = false;
-        changed_.notify_all();
+        if (queue_.empty()) idle_.notify_all();
     }
 }
 

@@ -60,7 +60,8 @@ class OutputScheduler {
     const Timing timing_;
 
     std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable work_;  // frames queued, or stopping
+    std::condition_variable idle_;  // nothing queued or being written
     std::deque<OutputFrame> queue_;
     bool writing_ = false;
     bool stopping_ = false;
