@@ -373,10 +373,9 @@ def main():
         parser.add_argument(option, required=True)
     ARGS, rest = parser.parse_known_args()
     try:
-        bed = UMockdev.Testbed.new()
-        bed.add_from_string("P: /devices/tavix-probe\nE: SUBSYSTEM=tavix\n")
-        env = dict(os.environ, LD_PRELOAD="libumockdev-preload.so.0",
-                   UMOCKDEV_DIR=bed.get_root_dir())
+        bed = Bed(uinput=False)  # nothing the probes run may reach the host's /dev/uinput
+        bed.testbed.add_from_string("P: /devices/tavix-probe\nE: SUBSYSTEM=tavix\n")
+        env = bed.environment()
         probe = subprocess.run(["/bin/sh", "-c", "test -d /sys/devices/tavix-probe"], env=env,
                                check=False, timeout=WAIT, stdin=subprocess.DEVNULL)
         if probe.returncode != 0:
@@ -392,8 +391,6 @@ def main():
         print("SKIP: cannot set up a umockdev testbed:", problem)
         return SKIP
     result = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2).result
-    if result.wasSuccessful() and result.testsRun and len(result.skipped) == result.testsRun:
-        return SKIP
     return 0 if result.wasSuccessful() else 1
 
 
