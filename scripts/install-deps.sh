@@ -16,6 +16,8 @@ packages=(
     # overview effect needs the QML modules, else it silently does nothing)
     gnome-shell kwin-wayland libgl1-mesa-dri qml-module-qtgraphicaleffects qml-module-qtquick-layouts
     qml-module-qtquick-window2 qml-module-org-kde-kirigami2 plasma-framework milou
+    # the input side under emulated devices (sysfs, evdev nodes, /dev/uinput)
+    umockdev gir1.2-umockdev-1.0 python3-gi
     # the Debian package and the checks of what it installs
     dpkg-dev man-db groff-base
 )

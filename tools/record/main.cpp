@@ -4,6 +4,7 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <iostream>
 #include <map>
@@ -22,7 +23,9 @@ using namespace tavix;
 using namespace tavix::platform::input;
 
 // Declares each mouse when it first appears and writes its reports, times counted from the
-// start of the recording plus one second (a replay starts nothing before t = 1).
+// start of the recording plus one second (a replay starts nothing before t = 1). Each opening
+// of a node keeps its own clock (a node may refuse CLOCK_MONOTONIC), so its first report is
+// placed on the recording's own clock and the rest follow their stamps from there.
 class Recorder final : public MagicMouseListener {
   public:
     explicit Recorder(std::ostream& out) : writer_(out), out_(out) {}
@@ -39,8 +42,13 @@ class Recorder final : public MagicMouseListener {
     }
     void frame(const MagicMouseDevice& device, const DecodedFrame& frame) override {
         std::lock_guard guard(mutex_);
-        if (!start_) start_ = frame.time;
-        const double t = 1.0 + (frame.time - *start_);
+        const double now = std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
+        if (!start_) start_ = now;
+        const double offset =
+            offsets_.try_emplace(device.key, 1.0 + (now - *start_) - frame.time).first->second;
+        // Times never decrease in a script, though two nodes' clocks may disagree slightly.
+        const double t = std::max(last_, offset + frame.time);
+        last_ = t;
         for (const auto& body : due_) writer_.line(t, body);
         if (pollDue_) writer_.line(t, "\"poll\": true");
         due_.clear();
@@ -52,6 +60,7 @@ class Recorder final : public MagicMouseListener {
         std::lock_guard guard(mutex_);
         const int64_t handle = handleOf(device);
         detached_.insert(handle);
+        offsets_.erase(device.key);
         due_.push_back("\"detach\": " + std::to_string(handle));
         pollDue_ = true;
         std::cerr << "tavix-record: " << device.node.devnode.string() << " went away\n";
@@ -75,7 +84,10 @@ class Recorder final : public MagicMouseListener {
     std::set<int64_t> detached_;
     std::vector<std::string> due_;  // lines for the time of the next report
     bool pollDue_ = false;
-    std::optional<double> start_;
+    using Clock = std::chrono::steady_clock;
+    std::optional<double> start_;         // on Clock, at the first report
+    std::map<uint64_t, double> offsets_;  // per opening: its stamps → script time
+    double last_ = 1.0;
 };
 
 }  // namespace

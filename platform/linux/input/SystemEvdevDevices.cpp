@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <ctime>
 #include <deque>
+#include <optional>
+#include <utility>
 
 #include "platform/linux/input/EvdevNode.h"
 
@@ -14,7 +16,11 @@ namespace {
 
 class LibevdevNode final : public EvdevNode {
   public:
-    LibevdevNode(int fd, libevdev* dev) : fd_(fd), dev_(dev) { queueCurrentSlots(); }
+    // `clock`: what the node stamps its events with, when the kernel took it; otherwise the
+    // node keeps a clock of its own that only its events show.
+    LibevdevNode(int fd, libevdev* dev, std::optional<clockid_t> clock) : fd_(fd), dev_(dev) {
+        queueCurrentSlots(clock);
+    }
     ~LibevdevNode() override {
         libevdev_free(dev_);
         close(fd_);  // also ends a grab
@@ -24,19 +30,25 @@ class LibevdevNode final : public EvdevNode {
 
     Read next(TimedEvent& out, bool syncing) override {
         if (!opening_.empty()) {
+            if (!openingStamped_) {
+                // The contacts at opening take the time of the first event after them, so that
+                // times never run backwards whatever clock the node keeps.
+                TimedEvent first;
+                const Read read = readDevice(first, syncing);
+                if (read != Read::event && read != Read::dropped) return read;
+                for (auto& e : opening_) e.time = first.time;
+                afterOpening_ = {read, first};
+                openingStamped_ = true;
+            }
             out = opening_.front();
             opening_.pop_front();
             return Read::event;
         }
-        input_event ev{};
-        const int rc = libevdev_next_event(
-            dev_, syncing ? LIBEVDEV_READ_FLAG_SYNC : LIBEVDEV_READ_FLAG_NORMAL, &ev);
-        if (rc == -EAGAIN) return Read::again;
-        if (rc < 0) return Read::gone;
-        if (rc == LIBEVDEV_READ_STATUS_SYNC && !syncing) return Read::dropped;
-        out.time = static_cast<double>(ev.input_event_sec) + ev.input_event_usec / 1e6;
-        out.event = {ev.type, ev.code, ev.value};
-        return Read::event;
+        if (afterOpening_) {
+            out = afterOpening_->second;
+            return std::exchange(afterOpening_, std::nullopt)->first;
+        }
+        return readDevice(out, syncing);
     }
 
     bool grab(bool exclusive) override {
@@ -49,11 +61,27 @@ class LibevdevNode final : public EvdevNode {
     }
 
   private:
+    Read readDevice(TimedEvent& out, bool syncing) {
+        input_event ev{};
+        const int rc = libevdev_next_event(
+            dev_, syncing ? LIBEVDEV_READ_FLAG_SYNC : LIBEVDEV_READ_FLAG_NORMAL, &ev);
+        if (rc == -EAGAIN) return Read::again;
+        if (rc < 0) return Read::gone;
+        out.time = static_cast<double>(ev.input_event_sec) + ev.input_event_usec / 1e6;
+        out.event = {ev.type, ev.code, ev.value};
+        if (rc == LIBEVDEV_READ_STATUS_SYNC && !syncing) return Read::dropped;
+        return Read::event;
+    }
+
     // Opened mid-touch, the node only reports changes: the contacts it already has come first.
-    void queueCurrentSlots() {
-        timespec now{};
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        const double time = static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+    void queueCurrentSlots(std::optional<clockid_t> clock) {
+        double time = 0;
+        if (clock) {
+            timespec now{};
+            clock_gettime(*clock, &now);
+            time = static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+        }
+        openingStamped_ = clock.has_value();
         auto add = [this, time](uint16_t code, int value) {
             opening_.push_back({time, {EV_ABS, code, static_cast<int32_t>(value)}});
         };
@@ -76,6 +104,8 @@ class LibevdevNode final : public EvdevNode {
     const int fd_;
     libevdev* const dev_;
     std::deque<TimedEvent> opening_;
+    bool openingStamped_ = false;
+    std::optional<std::pair<Read, TimedEvent>> afterOpening_;
 };
 
 class SystemEvdevDevices final : public EvdevDevices {
@@ -99,9 +129,11 @@ class SystemEvdevDevices final : public EvdevDevices {
             close(fd);
             return nullptr;
         }
-        // Stamps on the clock that uptime uses, never the wall clock.
-        libevdev_set_clock_id(dev, CLOCK_MONOTONIC);
-        return std::make_unique<LibevdevNode>(fd, dev);
+        // Stamps on the clock that uptime uses, never the wall clock. A node that refuses keeps
+        // its own clock.
+        const bool monotonic = libevdev_set_clock_id(dev, CLOCK_MONOTONIC) == 0;
+        return std::make_unique<LibevdevNode>(
+            fd, dev, monotonic ? std::optional<clockid_t>(CLOCK_MONOTONIC) : std::nullopt);
     }
 
     int changeFd() const override { return inotify_; }

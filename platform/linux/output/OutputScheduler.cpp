@@ -30,43 +30,63 @@ OutputScheduler::~OutputScheduler() {
         std::lock_guard guard(mutex_);
         stopping_ = true;
     }
-    changed_.notify_all();
+    work_.notify_all();
     thread_.join();
 }
 
 void OutputScheduler::enqueue(std::vector<OutputFrame> frames) {
     if (frames.empty()) return;
-    {
-        std::lock_guard guard(mutex_);
-        for (auto& frame : frames) queue_.push_back(std::move(frame));
+    std::unique_lock lock(mutex_);
+    auto next = frames.begin();
+    // A frame that is due with nothing ahead of it goes out at once on this thread: waking the
+    // writer would cost more than the write (a click's press is the part a user waits for).
+    const bool now = queue_.empty() && !writing_ && earliest(*next) <= clock_->uptime();
+    if (now) {
+        writing_ = true;
+        lock.unlock();
+        write(*next++);
+        lock.lock();
+        writing_ = false;
     }
-    changed_.notify_all();
+    for (; next != frames.end(); ++next) queue_.push_back(std::move(*next));
+    const bool queued = !queue_.empty();
+    lock.unlock();
+    if (queued) {
+        work_.notify_one();
+    } else if (now) {
+        idle_.notify_all();
+    }
+}
+
+void OutputScheduler::write(const OutputFrame& frame) {
+    const double at = earliest(frame);
+    if (clock_->uptime() < at) sleeper_->sleepUntil(at);
+    const auto& sink = frame.device == OutputDevice::pointer ? pointer_ : keyboard_;
+    if (sink) sink->writeFrame(frame.events);
+    noteWritten(frame, std::max(at, clock_->uptime()));
 }
 
 void OutputScheduler::waitIdle() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return queue_.empty() && !writing_; });
+    idle_.wait(lock, [this] { return queue_.empty() && !writing_; });
 }
 
 void OutputScheduler::run() {
     std::unique_lock lock(mutex_);
     while (true) {
-        changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+        // Never beside a write on the queuing thread: frames leave one at a time, in order.
+        work_.wait(lock, [this] { return !writing_ && (stopping_ || !queue_.empty()); });
         if (queue_.empty()) return;
         OutputFrame frame = std::move(queue_.front());
         queue_.pop_front();
         writing_ = true;
         lock.unlock();
 
-        const double at = earliest(frame);
-        if (clock_->uptime() < at) sleeper_->sleepUntil(at);
-        auto& sink = frame.device == OutputDevice::pointer ? pointer_ : keyboard_;
-        if (sink) sink->writeFrame(frame.events);
-        noteWritten(frame, std::max(at, clock_->uptime()));
+        write(frame);
 
         lock.lock();
         writing_ = false;
-        changed_.notify_all();
+        if (queue_.empty()) idle_.notify_all();
     }
 }
 

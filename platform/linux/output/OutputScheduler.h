@@ -18,7 +18,8 @@ namespace tavix::platform::output {
 // Writes frames to the virtual devices in the order they were queued, on a thread of its own,
 // spaced so that libinput takes every click as one: its button debounce (up to 1.29 also for
 // virtual devices) merges a press and release closer than 25 ms, and holds back a press that
-// comes 12–25 ms after a release. Queuing never waits.
+// comes 12–25 ms after a release. Queuing never waits: a frame already due with nothing ahead of
+// it is written on the queuing thread, the others on the writer thread.
 class OutputScheduler {
   public:
     struct Timing {
@@ -48,6 +49,8 @@ class OutputScheduler {
 
   private:
     void run();
+    // Only while holding `writing_`.
+    void write(const OutputFrame& frame);
     double earliest(const OutputFrame& frame) const;
     void noteWritten(const OutputFrame& frame, double at);
 
@@ -58,12 +61,13 @@ class OutputScheduler {
     const Timing timing_;
 
     std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable work_;  // frames queued, or stopping
+    std::condition_variable idle_;  // nothing queued or being written
     std::deque<OutputFrame> queue_;
     bool writing_ = false;
     bool stopping_ = false;
 
-    // Writer thread only.
+    // Whoever set `writing_` (or anyone under the mutex while it is clear).
     double readyAt_;
     std::optional<double> lastWrite_;
     OutputDevice lastDevice_ = OutputDevice::pointer;
