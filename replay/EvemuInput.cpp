@@ -2,9 +2,11 @@
 
 #include <linux/input-event-codes.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <sstream>
+#include <vector>
 
 #include "platform/linux/input/MultitouchDecoder.h"
 #include "replay/ScriptWriter.h"
@@ -17,6 +19,8 @@ namespace {
 
 // Where the recording's first event plays.
 constexpr double kStartS = 1.0;
+// The longest recording a touch script can play from there.
+constexpr double kMaxSpanS = 1e9 - kStartS;
 
 std::size_t lineOf(std::istream& in, std::string_view prefix) {
     in.clear();
@@ -28,9 +32,15 @@ std::size_t lineOf(std::istream& in, std::string_view prefix) {
     return 1;
 }
 
+std::string seconds(double t) {
+    char text[40];
+    const auto result = std::to_chars(text, text + sizeof text, t, std::chars_format::fixed, 6);
+    return {text, result.ec == std::errc() ? result.ptr : text};
+}
+
 }  // namespace
 
-std::optional<std::string> evemuScript(LineReader& in, EvemuProblem& problem) {
+std::optional<LineReader> evemuScript(LineReader& in, EvemuProblem& problem) {
     std::string whole;
     while (const auto line = in.next()) {
         whole += *line;
@@ -67,14 +77,32 @@ std::optional<std::string> evemuScript(LineReader& in, EvemuProblem& problem) {
 
     std::ostringstream script;
     ScriptWriter writer(script);
+    std::vector<std::size_t> origins;
+    auto from = [&](std::size_t line) { origins.resize(writer.lines(), line); };
     writer.device(1, *model, 1);
+    from(lineOf(source, "I:"));
     MultitouchDecoder decoder(model->geometry, x, y);
     const double first = recording->events.empty() ? 0 : recording->events.front().event.time;
+    double previous = first;
     for (const auto& e : recording->events) {
+        auto fail = [&](const std::string& why) {
+            problem = {e.line, "line " + std::to_string(e.line) + ": " + why};
+        };
+        if (e.event.time < previous) {
+            fail("time " + seconds(e.event.time) + " is before the previous event's (" +
+                 seconds(previous) + ")");
+            return std::nullopt;
+        }
+        if (e.event.time - first > kMaxSpanS) {
+            fail("time " + seconds(e.event.time) + " is more than 1e9 seconds after the first event");
+            return std::nullopt;
+        }
+        previous = e.event.time;
         if (!decoder.feed(e.event)) continue;
         writer.report(1, kStartS + (e.event.time - first), decoder.frame());
+        from(e.line);
     }
-    return script.str();
+    return LineReader(script.str(), std::move(origins));
 }
 
 }  // namespace tavix::replay
