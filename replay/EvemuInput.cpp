@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <sstream>
-#include <vector>
 
 #include "platform/linux/input/MultitouchDecoder.h"
 #include "replay/ScriptWriter.h"
@@ -40,7 +39,7 @@ std::string seconds(double t) {
 
 }  // namespace
 
-std::optional<LineReader> evemuScript(LineReader& in, EvemuProblem& problem) {
+std::optional<std::string> evemuScript(LineReader& in, EvemuProblem& problem) {
     std::string whole;
     while (const auto line = in.next()) {
         whole += *line;
@@ -77,10 +76,7 @@ std::optional<LineReader> evemuScript(LineReader& in, EvemuProblem& problem) {
 
     std::ostringstream script;
     ScriptWriter writer(script);
-    std::vector<std::size_t> origins;
-    auto from = [&](std::size_t line) { origins.resize(writer.lines(), line); };
     writer.device(1, *model, 1);
-    from(lineOf(source, "I:"));
     MultitouchDecoder decoder(model->geometry, x, y);
     const double first = recording->events.empty() ? 0 : recording->events.front().event.time;
     double previous = first;
@@ -100,9 +96,8 @@ std::optional<LineReader> evemuScript(LineReader& in, EvemuProblem& problem) {
         previous = e.event.time;
         if (!decoder.feed(e.event)) continue;
         writer.report(1, kStartS + (e.event.time - first), decoder.frame());
-        from(e.line);
     }
-    return LineReader(script.str(), std::move(origins));
+    return script.str();
 }
 
 }  // namespace tavix::replay

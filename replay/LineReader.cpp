@@ -10,16 +10,6 @@ LineReader::LineReader(int fd, std::string name) : fd_(fd), name_(std::move(name
 
 LineReader::LineReader(std::string text) : name_("the script"), buffer_(std::move(text)) {}
 
-LineReader::LineReader(std::string text, std::vector<std::size_t> origins)
-    : LineReader(std::move(text)) {
-    origins_ = std::move(origins);
-}
-
-std::size_t LineReader::line() const {
-    if (given_ > 0 && given_ <= origins_.size()) return origins_[given_ - 1];
-    return given_;
-}
-
 std::optional<std::string_view> LineReader::next() {
     constexpr std::size_t kChunk = std::size_t{64} * 1024;
     std::size_t searched = start_;
@@ -28,7 +18,6 @@ std::optional<std::string_view> LineReader::next() {
         if (end != std::string::npos) {
             const std::string_view line = std::string_view(buffer_).substr(start_, end - start_);
             start_ = end + 1;
-            ++given_;
             return line;
         }
         if (fd_ < 0) break;
@@ -46,17 +35,13 @@ std::optional<std::string_view> LineReader::next() {
     if (error_ != 0 || start_ == buffer_.size()) return std::nullopt;
     const std::string_view line = std::string_view(buffer_).substr(start_);
     start_ = buffer_.size();
-    ++given_;
     return line;
 }
 
 std::optional<std::string_view> LineReader::peek() {
     const auto line = next();
     // The line still lies in the buffer, where next() left it.
-    if (line) {
-        start_ = static_cast<std::size_t>(line->data() - buffer_.data());
-        --given_;
-    }
+    if (line) start_ = static_cast<std::size_t>(line->data() - buffer_.data());
     return line;
 }
 

@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace tavix::replay {
 
@@ -16,8 +15,6 @@ class LineReader {
     LineReader(int fd, std::string name);
     // An input already in memory.
     explicit LineReader(std::string text);
-    // An input made from another, whose line i (from 1) stands for line origins[i - 1] of it.
-    LineReader(std::string text, std::vector<std::size_t> origins);
 
     // The next line without its newline, valid until the next call; nothing at the end, or once
     // a read has failed (a line cut by the failure is not given).
@@ -28,8 +25,6 @@ class LineReader {
     // The errno of the read that failed; 0 while none has.
     int error() const { return error_; }
     const std::string& name() const { return name_; }
-    // The number of the line next() gave last, in the input it was made from; 0 before the first.
-    std::size_t line() const;
 
   private:
     int fd_ = -1;  // -1 once everything has been read
@@ -37,8 +32,6 @@ class LineReader {
     std::string buffer_;
     std::size_t start_ = 0;  // where the next line begins in buffer_
     int error_ = 0;
-    std::size_t given_ = 0;  // lines given by next()
-    std::vector<std::size_t> origins_;
 };
 
 }  // namespace tavix::replay

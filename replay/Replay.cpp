@@ -69,13 +69,14 @@ double Replay::now() const {
 }
 
 int Replay::play(LineReader& script, std::ostream& errors) {
+    std::size_t number = 0;
     std::string problem;
     while (problem.empty() && log_.error() == 0) {
         const auto text = script.next();
         if (!text) break;
+        ++number;
         problem = apply(*text);
     }
-    const std::size_t number = script.line();
     // Each failure gives one message; a log that failed first explains everything after it.
     if (const int error = log_.flush(); error != 0) {
         errors << "tavix-replay: cannot write the event log: " << std::strerror(error) << '\n';

@@ -28,7 +28,6 @@ void ScriptWriter::line(double t, const std::string& body) {
     auto written = std::to_chars(time, time + sizeof time, t, std::chars_format::fixed, 6);
     if (written.ec != std::errc()) written = std::to_chars(time, time + sizeof time, t);
     out_ << "{\"t\": " << std::string_view(time, written.ptr) << ", " << body << "}\n";
-    ++lines_;
 }
 
 void ScriptWriter::device(int64_t handle, const platform::input::MagicMouseModel& model,
@@ -37,7 +36,6 @@ void ScriptWriter::device(int64_t handle, const platform::input::MagicMouseModel
          << ", \"deviceID\": " << deviceID
          << ", \"widthMM\": " << text(model.geometry.width / 100.0)
          << ", \"heightMM\": " << text(model.geometry.height / 100.0) << "}}\n";
-    ++lines_;
 }
 
 void ScriptWriter::report(int64_t handle, double t, const platform::input::DecodedFrame& frame) {

@@ -22,13 +22,9 @@ class ScriptWriter {
     // Any other timed line; `body` is its members after "t".
     void line(double t, const std::string& body);
 
-    // The lines written so far.
-    std::size_t lines() const { return lines_; }
-
   private:
     std::ostream& out_;
     Point pointer_;
-    std::size_t lines_ = 0;
 };
 
 }  // namespace tavix::replay

@@ -121,8 +121,9 @@ TEST(ThreeFingerPinch, OpensTheConfiguredTargetAndCancelsTheThreeFingerTap) {
     for (const auto& p : s.posted()) EXPECT_NE(p.event.type(), EventType::rightMouseDown);
 }
 
-// Fingers rolled in one by one after the pinch, the surface never empty: three new fingers form a
-// tap group in time, but it belongs to the pinch's touch sequence and gives no secondary click.
+// Fingers rolled in one by one after the pinch, the surface never empty: once the pinch's fingers
+// have all lifted, three new ones form a tap group in time, but it belongs to the pinch's touch
+// sequence and gives no secondary click.
 TEST(ThreeFingerPinch, NoThreeFingerTapInTheTouchSequenceOfAFiredPinch) {
     Scenario s;
     s.frame(10.0, triangle(10));
@@ -131,8 +132,9 @@ TEST(ThreeFingerPinch, NoThreeFingerTapInTheTouchSequenceOfAFiredPinch) {
     const auto rolled = triangle(7, 4);
     s.frame(10.35, {old[1], old[2], rolled[0]});
     s.frame(10.4, {old[2], rolled[0], rolled[1]});
-    s.frame(10.45, rolled);
-    s.frame(10.5, {});
+    s.frame(10.45, {rolled[0], rolled[1]});  // the pinch's own group is gone
+    s.frame(10.5, rolled);
+    s.frame(10.55, {});
     EXPECT_THAT(s.reports(), ElementsAre("三指捏合 → 应用程序索引"));
     for (const auto& p : s.posted()) EXPECT_NE(p.event.type(), EventType::rightMouseDown);
 }

@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
             std::cerr << "tavix-replay: " << problem.what << '\n';
             return 2;
         }
-        evemu = std::move(converted);
+        evemu.emplace(std::move(*converted));
     }
     // The replay ends (the devices stop) before the process does.
     tavix::replay::Replay replay(std::cout, tavix::MultitouchManager::frameworkPath());
