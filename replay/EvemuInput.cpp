@@ -90,7 +90,8 @@ std::optional<std::string> evemuScript(LineReader& in, EvemuProblem& problem) {
             return std::nullopt;
         }
         if (e.event.time - first > kMaxSpanS) {
-            fail("time " + seconds(e.event.time) + " is more than 1e9 seconds after the first event");
+            fail("time " + seconds(e.event.time) +
+                 " is more than 1e9 seconds after the first event");
             return std::nullopt;
         }
         previous = e.event.time;

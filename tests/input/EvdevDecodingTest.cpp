@@ -167,7 +167,7 @@ TEST_F(ReaderFixture, ABacklogBeyondOneRoundIsReadToTheEndWithoutNewInput) {
     auto stream = devices->attach(recordedMagicMouse(3));
     ASSERT_EQ(reader->devices().size(), 1u);
     std::vector<TimedEvent> backlog;
-    constexpr int kReports = 400;  // 800 events
+    constexpr int kReports = 1000;  // 2000 events: several rounds
     for (int i = 0; i < kReports; ++i) {
         const auto one = report(0.001 * i, {{EV_REL, REL_X, 1}});
         backlog.insert(backlog.end(), one.begin(), one.end());

@@ -231,18 +231,21 @@ TEST_F(KdeMouseSettingsTest, BeforeTheMouseConnectsTheClonesGroupStandsForIt) {
 // A name that would end its group header early is kept out of kcminputrc (the mouse still takes
 // the value live), and a mouse that only calls itself a clone is left alone.
 TEST_F(KdeMouseSettingsTest, HostileDeviceNamesWriteNoGroups) {
-    const auto kwin = startKWin(
-        R"({"mouseName": "Magic Mouse]\n[Keyboard]\nRepeatRate=1\n[x", "impostor": true})");
-    auto store = makeStore();
-    set(store, "com.apple.swipescrolldirection", true);
-    set(store, "com.apple.swipescrolldirection", false);
-    set(store, "com.apple.swipescrolldirection", true);
-    EXPECT_EQ(kwinProperty(kMouse, "naturalScroll"), DBusValue(true));
-    EXPECT_EQ(kwinProperty(kImpostor, "naturalScroll"), DBusValue(false));
-    const auto text = tavix::testing::readFile(config.path() / "config" / "kcminputrc");
-    EXPECT_THAT(text, ::testing::Not(HasSubstr("Keyboard")));
-    EXPECT_THAT(text, ::testing::Not(HasSubstr("Impostor")));
-    EXPECT_THAT(text, ::testing::Not(HasSubstr("Magic Mouse]")));
+    for (const char* name :
+         {R"(Magic Mouse]\n[Keyboard]\nRepeatRate=1\n[x)", R"(Magic Mouse][Keyboard)"}) {
+        SCOPED_TRACE(name);
+        const auto kwin =
+            startKWin(std::string(R"({"impostor": true, "mouseName": ")") + name + "\"}");
+        auto store = makeStore();
+        set(store, "com.apple.swipescrolldirection", true);
+        set(store, "com.apple.swipescrolldirection", false);
+        set(store, "com.apple.swipescrolldirection", true);
+        EXPECT_EQ(kwinProperty(kMouse, "naturalScroll"), DBusValue(true));
+        EXPECT_EQ(kwinProperty(kImpostor, "naturalScroll"), DBusValue(false));
+        const auto text = tavix::testing::readFile(config.path() / "config" / "kcminputrc");
+        EXPECT_THAT(text, ::testing::Not(HasSubstr("Keyboard")));
+        EXPECT_THAT(text, ::testing::Not(HasSubstr("Impostor")));
+    }
 }
 
 TEST_F(KdeMouseSettingsTest, DoubleClickGoesToKdeglobalsAndIsAnnounced) {

@@ -93,13 +93,16 @@ void CloneFilter::scaleMotion(int axis, int32_t value, double factor,
     const int32_t emitted = saturated(whole);
     // What saturation cut off is dropped, not carried into later frames.
     motionRemainder_[axis] = whole == emitted ? scaled - whole : 0.0;
-    if (emitted != 0) out.push_back({EV_REL, static_cast<uint16_t>(axis == 0 ? REL_X : REL_Y), emitted});
+    if (emitted != 0) {
+        out.push_back({EV_REL, static_cast<uint16_t>(axis == 0 ? REL_X : REL_Y), emitted});
+    }
 }
 
 void CloneFilter::scaleWheel(int axis, int64_t hiRes, const CloneTransform& t,
                              std::vector<InputEvent>& out) {
     Wheel& wheel = wheels_[axis];
-    const double scaled = static_cast<double>(hiRes) * t.wheelFactor * (t.invertWheel ? -1.0 : 1.0) + wheel.remainder;
+    const double scaled =
+        static_cast<double>(hiRes) * t.wheelFactor * (t.invertWheel ? -1.0 : 1.0) + wheel.remainder;
     const double whole = std::trunc(scaled);
     const int32_t units = saturated(whole);
     wheel.remainder = whole == units ? scaled - whole : 0.0;
