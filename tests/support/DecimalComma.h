@@ -14,18 +14,15 @@ class DecimalComma {
     static constexpr const char* kName = "de_DE.UTF-8";
 
     DecimalComma() : previous_(std::setlocale(LC_ALL, nullptr)) {
-        active_ = std::setlocale(LC_ALL, kName) != nullptr;
-        EXPECT_TRUE(active_) << kName << " is missing: run scripts/install-deps.sh";
+        EXPECT_NE(std::setlocale(LC_ALL, kName), nullptr)
+            << kName << " is missing: run scripts/install-deps.sh";
     }
     ~DecimalComma() { std::setlocale(LC_ALL, previous_.c_str()); }
     DecimalComma(const DecimalComma&) = delete;
     DecimalComma& operator=(const DecimalComma&) = delete;
 
-    bool active() const { return active_; }
-
   private:
     std::string previous_;
-    bool active_ = false;
 };
 
 }  // namespace tavix::testing
