@@ -2,6 +2,7 @@
 
 #include <linux/input-event-codes.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <sstream>
@@ -17,6 +18,8 @@ namespace {
 
 // Where the recording's first event plays.
 constexpr double kStartS = 1.0;
+// The longest recording a touch script can play from there.
+constexpr double kMaxSpanS = 1e9 - kStartS;
 
 std::size_t lineOf(std::istream& in, std::string_view prefix) {
     in.clear();
@@ -26,6 +29,12 @@ std::size_t lineOf(std::istream& in, std::string_view prefix) {
         if (std::string_view(text).starts_with(prefix)) return number;
     }
     return 1;
+}
+
+std::string seconds(double t) {
+    char text[40];
+    const auto result = std::to_chars(text, text + sizeof text, t, std::chars_format::fixed, 6);
+    return {text, result.ec == std::errc() ? result.ptr : text};
 }
 
 }  // namespace
@@ -70,7 +79,22 @@ std::optional<std::string> evemuScript(LineReader& in, EvemuProblem& problem) {
     writer.device(1, *model, 1);
     MultitouchDecoder decoder(model->geometry, x, y);
     const double first = recording->events.empty() ? 0 : recording->events.front().event.time;
+    double previous = first;
     for (const auto& e : recording->events) {
+        auto fail = [&](const std::string& why) {
+            problem = {e.line, "line " + std::to_string(e.line) + ": " + why};
+        };
+        if (e.event.time < previous) {
+            fail("time " + seconds(e.event.time) + " is before the previous event's (" +
+                 seconds(previous) + ")");
+            return std::nullopt;
+        }
+        if (e.event.time - first > kMaxSpanS) {
+            fail("time " + seconds(e.event.time) +
+                 " is more than 1e9 seconds after the first event");
+            return std::nullopt;
+        }
+        previous = e.event.time;
         if (!decoder.feed(e.event)) continue;
         writer.report(1, kStartS + (e.event.time - first), decoder.frame());
     }

@@ -175,6 +175,13 @@ void EventLog::input(double t, std::string_view name, bool passed) {
     end();
 }
 
+void EventLog::notification(double t, std::string_view name) {
+    begin(t);
+    line_ += ",\"notification\":";
+    appendString(line_, name);
+    end();
+}
+
 void EventLog::rescan(double t, const std::vector<RescanEntry>& devices) {
     begin(t);
     line_ += ",\"rescan\":[";

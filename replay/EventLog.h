@@ -26,6 +26,8 @@ class EventLog {
     void status(double t, const LiveStatus& status);
     void opened(double t, const std::string& path, const std::vector<std::string>& args);
     void input(double t, std::string_view name, bool passed);
+    // A notification inside the process, such as the request for the settings window.
+    void notification(double t, std::string_view name);
     void rescan(double t, const std::vector<RescanEntry>& devices);
     void mouseIDsChanged(double t, bool changed);
 

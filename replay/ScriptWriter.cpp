@@ -3,7 +3,7 @@
 #include <linux/input-event-codes.h>
 
 #include <charconv>
-#include <cstdio>
+#include <string_view>
 
 namespace tavix::replay {
 namespace {
@@ -25,8 +25,9 @@ const char* pressName(uint16_t code) {
 
 void ScriptWriter::line(double t, const std::string& body) {
     char time[40];
-    (void)std::snprintf(time, sizeof time, "%.6f", t);
-    out_ << "{\"t\": " << time << ", " << body << "}\n";
+    auto written = std::to_chars(time, time + sizeof time, t, std::chars_format::fixed, 6);
+    if (written.ec != std::errc()) written = std::to_chars(time, time + sizeof time, t);
+    out_ << "{\"t\": " << std::string_view(time, written.ptr) << ", " << body << "}\n";
 }
 
 void ScriptWriter::device(int64_t handle, const platform::input::MagicMouseModel& model,

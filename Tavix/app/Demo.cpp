@@ -4,7 +4,6 @@
 #include <QSettings>
 #include <QTimer>
 
-#include <cstdio>
 #include <fstream>
 #include <iostream>
 
@@ -64,10 +63,7 @@ class Demo::LogBackend final : public EventBackend {
     void notified(const QString& name) {
         if (!verbose_) return;
         std::lock_guard guard(mutex_);
-        char time[32];
-        (void)std::snprintf(time, sizeof time, "%.6f", now());
-        std::cout << "{\"t\":" << time << ",\"notification\":\"" << name.toStdString()
-                  << "\"}\n";
+        log_.notification(now(), name.toStdString());
         std::cout.flush();
     }
     void opened(const std::string& path, const std::vector<std::string>& arguments) {

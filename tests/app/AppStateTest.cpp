@@ -239,10 +239,14 @@ TEST_F(AppStateHealth, TrustedStartRestartsTheTapAndKeepsAskingToPost) {
     s.boot();
     EXPECT_FALSE(s.tapRunning());
     EXPECT_FALSE(s.permissionsOK());
+    // The diagnostics tell trust and the tap apart.
+    EXPECT_TRUE(readStatus(statusFile())["accessibility"].toBool());
+    EXPECT_FALSE(readStatus(statusFile())["eventTapRunning"].toBool());
 
     platform.backend->setCanCreateTap(true);
     AppStateTestAccess::tick(s);
     EXPECT_TRUE(s.tapRunning());
+    EXPECT_TRUE(readStatus(statusFile())["eventTapRunning"].toBool());
     AppStateTestAccess::tick(s);
     EXPECT_EQ(platform.permissions->postRequests(), 2);
     EXPECT_FALSE(s.permissionsOK());

@@ -4,7 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <nlohmann/json.hpp>
+
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,6 +31,8 @@ pid_t startTavix(const fs::path& home, const std::vector<std::string>& options,
     setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
     setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // A decimal-comma locale, which Qt hands to the C library: the log must stay JSON.
+    setenv("LC_ALL", "de_DE.UTF-8", 1);
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
     // The exit status is about the orderly quit here, not about what Qt keeps until exit.
     setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
@@ -80,6 +85,10 @@ TEST(SingleInstanceTest, ASecondStartReopensTheRunningOneAndSigtermEndsItCleanly
     EXPECT_TRUE(eventually([&] { return readFile(firstOutput).find("\"post\"") != std::string::npos; }));
     kill(first, SIGTERM);
     EXPECT_EQ(exitStatus(first), 0);
+    std::istringstream log(readFile(firstOutput));
+    for (std::string line; std::getline(log, line);) {
+        EXPECT_TRUE(nlohmann::json::accept(line)) << line;
+    }
     EXPECT_TRUE(eventually([&] { return count(readFile(relaunchedOutput), "TavixOpenSettings") == 1; }));
     kill(relaunched, SIGTERM);
     EXPECT_EQ(exitStatus(relaunched), 0);

@@ -1,8 +1,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "platform/linux/desktop/DesktopActions.h"
 #include "tests/desktop/DesktopFixture.h"
+#include "tests/support/DecimalComma.h"
 
 namespace tavix::platform::desktop {
 namespace {
@@ -178,6 +181,51 @@ TEST_F(DesktopActionsTest, TheUserFileOverridesGoodEntriesAndReportsBadOnesOnce)
     EXPECT_TRUE(actions->run(DesktopAction::apps));
     EXPECT_THAT(plasma.calls().back(), "activateLauncherMenu");
     EXPECT_EQ(log->messages.size(), 3u);
+}
+
+// A number goes out as written, on a German desktop too; a line libdbus would abort on (a string
+// that is not UTF-8) is reported by its number and the built-in runs.
+TEST_F(DesktopActionsTest, UserCallsCarryNumbersInAnyLocaleAndNeverTextThatIsNotUTF8) {
+    MockService kwin(bus.address(), "kwin_input.py", "org.kde.KWin", config.path() / "kwin.log");
+    MockService plasma(bus.address(), "kde_plasma.py", "org.kde.krunner",
+                       config.path() / "kde.log");
+    ASSERT_TRUE(kwin.ready() && plasma.ready());
+    const tavix::testing::DecimalComma comma;
+    writeConfig(
+        "missionControl = dbus org.kde.KWin /org/kde/KWin/InputDevice/event3 "
+        "org.freedesktop.DBus.Properties.Set string:org.kde.KWin.InputDevice "
+        "string:pointerAcceleration variant:double:0.25\n"
+        "apps = dbus org.kde.krunner /App org.kde.krunner.App.display string:caf\xe9\n");
+    auto actions = make("KDE", "wayland");
+    EXPECT_TRUE(actions->run(DesktopAction::missionControl));
+    EXPECT_EQ(SessionBus::connect()->getProperty("org.kde.KWin", "/org/kde/KWin/InputDevice/event3",
+                                                 "org.kde.KWin.InputDevice", "pointerAcceleration"),
+              DBusValue(0.25));
+    EXPECT_TRUE(actions->run(DesktopAction::apps));
+    EXPECT_THAT(plasma.calls(), ElementsAre("activateLauncherMenu"));
+    ASSERT_EQ(log->messages.size(), 1u);
+    EXPECT_THAT(log->messages[0], HasSubstr("line 2: not UTF-8 text"));
+}
+
+// Only a regular file of bounded size is read: a FIFO would block, /dev/zero never ends.
+TEST(ActionsConfig, ReadsOnlyARegularFileOfBoundedSize) {
+    TempDirectory dir;
+    const auto fifo = dir.path() / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::filesystem::path& path : {fifo, std::filesystem::path("/dev/zero")}) {
+        const auto config = ActionsConfig::read(path);
+        EXPECT_THAT(config.problems, ElementsAre(HasSubstr("not a regular file"))) << path;
+        EXPECT_THAT(config.overrides, IsEmpty());
+    }
+    const auto file = dir.path() / "actions.conf";
+    tavix::testing::writeFile(file, "# " + std::string(ActionsConfig::kMaxSize, 'x') + "\n");
+    EXPECT_THAT(ActionsConfig::read(file).problems, ElementsAre(HasSubstr("larger than 64 KiB")));
+    tavix::testing::writeFile(file, "apps = chord Ctrl+Alt+Space\n");
+    const auto config = ActionsConfig::read(file);
+    EXPECT_THAT(config.problems, IsEmpty());
+    EXPECT_EQ(config.overrides.size(), 1u);
+    EXPECT_THAT(ActionsConfig::read(dir.path() / "missing").problems,
+                ElementsAre(HasSubstr("cannot be opened")));
 }
 
 TEST(ActionsConfig, ReadsDBusArgumentsAndRejectsWhatCannotWork) {

@@ -121,6 +121,24 @@ TEST(ThreeFingerPinch, OpensTheConfiguredTargetAndCancelsTheThreeFingerTap) {
     for (const auto& p : s.posted()) EXPECT_NE(p.event.type(), EventType::rightMouseDown);
 }
 
+// Fingers rolled in one by one after the pinch, the surface never empty: once the pinch's fingers
+// have all lifted, three new ones form a tap group in time, but it belongs to the pinch's touch
+// sequence and gives no secondary click.
+TEST(ThreeFingerPinch, NoThreeFingerTapInTheTouchSequenceOfAFiredPinch) {
+    Scenario s;
+    s.frame(10.0, triangle(10));
+    s.frame(10.05, triangle(7));
+    const auto old = triangle(7);
+    const auto rolled = triangle(7, 4);
+    s.frame(10.35, {old[1], old[2], rolled[0]});
+    s.frame(10.4, {old[2], rolled[0], rolled[1]});
+    s.frame(10.45, {rolled[0], rolled[1]});  // the pinch's own group is gone
+    s.frame(10.5, rolled);
+    s.frame(10.55, {});
+    EXPECT_THAT(s.reports(), ElementsAre("三指捏合 → 应用程序索引"));
+    for (const auto& p : s.posted()) EXPECT_NE(p.event.type(), EventType::rightMouseDown);
+}
+
 TEST(ThreeFingerPinch, FourthFingerRestartsTheMeasurement) {
     Scenario s;
     s.frame(10.0, triangle(10));
@@ -258,6 +276,19 @@ TEST(TwoFingerZoom, AZoomsFingersNeverMakeAThreeFingerTap) {
     s.frame(10.1, three);
     s.frame(10.2, {});
     for (const auto& p : s.posted()) EXPECT_NE(p.event.type(), EventType::rightMouseDown);
+}
+
+// The second finger came down long enough after the first to pass for a lone tap, and lifts
+// quickly, unmoved, in the middle of the zoom: no click.
+TEST(TwoFingerZoom, ItsSecondFingerLiftedQuicklyIsNoClick) {
+    Scenario s;
+    s.frame(10.0, {{1, 15, 45}});
+    s.frame(10.2, {{1, 15, 45}, {2, 35, 45}});
+    s.frame(10.25, {{1, 10, 45}, {2, 35, 45}});
+    s.frame(10.3, {{1, 9, 45}, {2, 35, 45}});
+    s.frame(10.35, {{1, 9, 45}});
+    EXPECT_THAT(phases(s), ElementsAre(1, 2, 4));
+    for (const auto& p : s.posted()) EXPECT_NE(p.event.type(), EventType::leftMouseDown);
 }
 
 TEST(TwoFingerZoom, DisablingMidZoomEndsItAtTheNextFrame) {

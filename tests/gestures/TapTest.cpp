@@ -113,12 +113,20 @@ TEST(OneFingerTap, TwoFingersNeverMakeAOneFingerTap) {
     EXPECT_THAT(s.posted(), IsEmpty());
 }
 
-TEST(OneFingerTap, ARestingFingerDownEarlierDoesNotPreventIt) {
+// Two resting fingers and the tapping one make three on the surface, but the first came down too
+// long ago for a three-finger group to form: the tap is a lone one.
+TEST(OneFingerTap, RestingFingersDownEarlierDoNotPreventIt) {
     Scenario s;
     s.frame(10.0, {{1, 10, 80}});
     s.frame(10.5, {{1, 10, 80}, {2, 25, 45}});
     s.frame(10.6, {{1, 10, 80}});
-    EXPECT_THAT(clickStates(s), ElementsAre(1));
+    s.frame(11.0, {{1, 10, 80}, {2, 40, 80}});
+    s.frame(11.5, {{1, 10, 80}, {2, 40, 80}, {3, 25, 45}});
+    s.frame(11.6, {{1, 10, 80}, {2, 40, 80}});
+    std::vector<EventType> types;
+    for (const auto& p : s.posted()) types.push_back(p.event.type());
+    EXPECT_THAT(types, ElementsAre(EventType::leftMouseDown, EventType::leftMouseUp,
+                                   EventType::leftMouseDown, EventType::leftMouseUp));
 }
 
 TEST(OneFingerTap, PhysicalClicksScrollsAndPointerMotionCancelIt) {
@@ -136,13 +144,13 @@ TEST(OneFingerTap, PhysicalClicksScrollsAndPointerMotionCancelIt) {
         s.tap(10.0, 10.1);
         EXPECT_THAT(clickStates(s), ElementsAre(1));
     }
-    {
+    for (const double scrolled : {10.05, 10.0}) {  // during the touch, or at its very instant
         Scenario s;
         s.frame(10.0, {{1, 25, 45}});
-        s.platform.clock->set(10.05);
+        s.platform.clock->set(scrolled);
         s.engine.noteScroll();
         s.frame(10.1, {});
-        EXPECT_THAT(s.posted(), IsEmpty());
+        EXPECT_THAT(s.posted(), IsEmpty()) << scrolled;
     }
     {
         Scenario s;
@@ -233,6 +241,22 @@ TEST(GestureEngine, DisabledStillCountsFingersButDoesNothing) {
     EXPECT_EQ(s.statuses[0].fingers, 1);
     EXPECT_EQ(s.statuses[1].fingers, 0);
     EXPECT_THAT(s.reports(), IsEmpty());
+}
+
+// Disabled while three fingers form a tap, re-enabled once one has lifted: the group is gone, so
+// the last lifts are no secondary click.
+TEST(GestureEngine, DisablingDropsAFormingTapGroup) {
+    Scenario s;
+    s.frame(10.0, {{1, 15, 45}, {2, 25, 45}, {3, 35, 45}});
+    GestureConfig off;
+    off.enabled = false;
+    s.setConfig(off);
+    s.frame(10.05, {{1, 15, 45}, {2, 25, 45}, {3, 35, 45}});
+    s.frame(10.1, {{1, 15, 45}, {2, 25, 45}});
+    s.setConfig(GestureConfig{});
+    s.frame(10.15, {{1, 15, 45}, {2, 25, 45}});
+    s.frame(10.2, {});
+    EXPECT_THAT(s.posted(), IsEmpty());
 }
 
 TEST(GestureEngine, ReportsTheFingerCountOnlyWhenItChanges) {

@@ -145,6 +145,7 @@ TEST_F(ReaderFixture, DroppedEventsResyncToTheKernelsStateWithoutInventingContac
                   {0.03, abs(ABS_MT_SLOT, 2)},
                   {0.03, abs(ABS_MT_POSITION_X, 900)},
                   {0.03, {EV_SYN, SYN_REPORT, 0}}});
+    // Resynced, the node is read normally again.
     stream->push(report(0.04, {abs(ABS_MT_SLOT, 1), abs(ABS_MT_TRACKING_ID, -1)}));
     ASSERT_TRUE(eventually([&] { return seen.frameCount() == 3; }));
 
@@ -156,12 +157,17 @@ TEST_F(ReaderFixture, DroppedEventsResyncToTheKernelsStateWithoutInventingContac
 }
 
 // A backlog larger than one round's budget: what libevdev already took from the kernel no
-// longer makes the node readable, and must still come out without waiting for more input.
+// longer makes the node readable, and must still come out without waiting for more input, nor
+// for a listener's pending verdict that wants the reader back only much later.
 TEST_F(ReaderFixture, ABacklogBeyondOneRoundIsReadToTheEndWithoutNewInput) {
+    struct PendingVerdict final : MagicMouseListener {
+        int idle() override { return 60'000; }
+    } pending;
+    reader->addListener(pending);
     auto stream = devices->attach(recordedMagicMouse(3));
     ASSERT_EQ(reader->devices().size(), 1u);
     std::vector<TimedEvent> backlog;
-    constexpr int kReports = 400;  // 800 events
+    constexpr int kReports = 1000;  // 2000 events: several rounds
     for (int i = 0; i < kReports; ++i) {
         const auto one = report(0.001 * i, {{EV_REL, REL_X, 1}});
         backlog.insert(backlog.end(), one.begin(), one.end());
@@ -171,6 +177,7 @@ TEST_F(ReaderFixture, ABacklogBeyondOneRoundIsReadToTheEndWithoutNewInput) {
     stream->push(backlog);
     EXPECT_TRUE(eventually([&] { return seen.frameCount() == kReports + 1; }))
         << seen.frameCount();
+    reader->removeListener(pending);
 }
 
 TEST_F(ReaderFixture, AVanishingMouseEndsCleanlyAndComesBackAsANewOpening) {
@@ -195,6 +202,22 @@ TEST_F(ReaderFixture, AVanishingMouseEndsCleanlyAndComesBackAsANewOpening) {
     ASSERT_EQ(after.size(), 1u);
     EXPECT_NE(after[0].key, before[0].key);
     EXPECT_EQ(after[0].deviceID, before[0].deviceID);
+}
+
+// The node is replaced by a new device of the same name before the reader finds the old one
+// gone: the change notice saw nothing new, so the vanishing itself must make the reader look.
+TEST_F(ReaderFixture, AMouseBackOnTheNodeOfOneThatVanishedIsReadAtOnce) {
+    auto stream = devices->attach(recordedMagicMouse(5));
+    ASSERT_EQ(reader->devices().size(), 1u);
+    devices->detach("/dev/input/event5");
+    auto back = devices->attach(recordedMagicMouse(5));
+    ASSERT_EQ(reader->devices().size(), 1u);
+    EXPECT_FALSE(back->isOpen());
+
+    stream->vanish();
+    ASSERT_TRUE(eventually([&] { return back->isOpen(); }));
+    back->push(report(0.0, {abs(ABS_MT_SLOT, 0), abs(ABS_MT_TRACKING_ID, 1)}));
+    EXPECT_TRUE(eventually([&] { return seen.frameCount() == 1; }));
 }
 
 TEST_F(ReaderFixture, TwoMiceAreReadSideBySideAndAMouseFoundLaterIsOpened) {

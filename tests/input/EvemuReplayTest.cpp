@@ -91,6 +91,19 @@ TEST(EvemuReplay, MalformedRecordingsStopWithTheLineNamed) {
     outcome = replay("# EVEMU 1.3\nI: 0003 046d c52b 0111\nA: 35 0 10 0 0 0\nA: 36 0 10 0 0 0\n");
     EXPECT_EQ(outcome.status, 2);
     EXPECT_EQ(outcome.err, "tavix-replay: line 2: not a Magic Mouse (vendor 046d, product c52b)\n");
+
+    // Times are the recording's own to check: one that goes back, one too far after the first.
+    const std::string tap = readFile(kFixture);
+    const std::size_t lines = count(tap, "\n");
+    outcome = replay(tap + "E: 0.050000 0000 0000 0000\n");
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_EQ(outcome.err, "tavix-replay: line " + std::to_string(lines + 1) +
+                               ": time 0.050000 is before the previous event's (0.101003)\n");
+    outcome = replay(tap + "E: 1000000000.000000 0000 0000 0000\n");
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_THAT(outcome.err, HasSubstr("line " + std::to_string(lines + 1) +
+                                       ": time 1000000000.000000 is more than 1e9 seconds"));
+    EXPECT_EQ(outcome.out, "");
 }
 
 TEST(EvemuReplay, TouchScriptsStartingWithACommentStillPlay) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <linux/input-event-codes.h>
 
+#include <climits>
 #include <numeric>
 
 #include "platform/linux/input/CloneFilter.h"
@@ -88,6 +89,26 @@ TEST_F(CloneFilterTest, WheelScalingKeepsHighResolutionUnitsAndNotchesInStep) {
     set({.wheelFactor = 0.1});
     EXPECT_EQ(total(std::vector<Frame>(100, Frame{rel(REL_HWHEEL_HI_RES, 3)}), REL_HWHEEL_HI_RES),
               30);
+}
+
+// A hostile device's values saturate instead of wrapping round to the other sign, and what was
+// cut off is not carried into later frames.
+TEST_F(CloneFilterTest, HostileValuesSaturate) {
+    set({.motionFactor = 3.0, .wheelFactor = 3.0});
+    EXPECT_THAT(run({rel(REL_X, 1'000'000'000), rel(REL_Y, INT32_MIN)}),
+                ElementsAre(rel(REL_X, INT32_MAX), rel(REL_Y, INT32_MIN)));
+    EXPECT_THAT(run({rel(REL_X, 1)}), ElementsAre(rel(REL_X, 3)));
+    for (const Frame& frame : {Frame{rel(REL_WHEEL, 20'000'000)},
+                               Frame{rel(REL_WHEEL_HI_RES, INT32_MAX), rel(REL_WHEEL_HI_RES, 9)},
+                               Frame{rel(REL_HWHEEL, -20'000'000)}}) {
+        const bool positive = frame[0].value > 0;
+        for (const auto& e : run(frame)) {
+            EXPECT_EQ(e.value > 0, positive) << e.code << " " << e.value;
+            if (e.code == REL_WHEEL_HI_RES || e.code == REL_HWHEEL_HI_RES) {
+                EXPECT_EQ(e.value, positive ? INT32_MAX : INT32_MIN);
+            }
+        }
+    }
 }
 
 TEST_F(CloneFilterTest, InversionTurnsBothWheelsAndAWheelWithoutHighResolution) {

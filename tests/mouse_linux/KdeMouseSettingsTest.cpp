@@ -10,6 +10,7 @@
 #include "platform/linux/mouse/KdeMouseSettings.h"
 #include "platform/preferences/sim/InMemoryPreferenceStore.h"
 #include "tests/desktop/DesktopFixture.h"
+#include "tests/support/DecimalComma.h"
 
 namespace tavix::platform::mouse {
 namespace {
@@ -27,6 +28,7 @@ const auto kGlobal = PreferenceDomain::global();
 constexpr const char* kClone = "/org/kde/KWin/InputDevice/event7";
 constexpr const char* kMouse = "/org/kde/KWin/InputDevice/event3";
 constexpr const char* kOther = "/org/kde/KWin/InputDevice/event9";
+constexpr const char* kImpostor = "/org/kde/KWin/InputDevice/event11";
 
 // Signals on the private bus, as a KDE application would receive them.
 class SignalWatch {
@@ -138,8 +140,9 @@ class KdeMouseSettingsTest : public ::testing::Test {
 
 // The Magic Mouse's devices (the clone and the mouse) take the value live and keep it in
 // kcminputrc; another mouse is left alone; reading comes from KWin, so a change made in KDE's
-// own settings shows next time.
+// own settings shows next time. Numbers are written as KDE reads them on a German desktop too.
 TEST_F(KdeMouseSettingsTest, DeviceSettingsGoToKWinAndComeBackFromIt) {
+    const tavix::testing::DecimalComma comma;
     const auto kwin = startKWin();
     auto store = makeStore();
 
@@ -223,6 +226,26 @@ TEST_F(KdeMouseSettingsTest, BeforeTheMouseConnectsTheClonesGroupStandsForIt) {
     EXPECT_EQ(files->copyValue("com.apple.swipescrolldirection", kGlobal), PreferenceValue(true));
     EXPECT_EQ(store.copyValue("com.apple.swipescrolldirection", kGlobal), PreferenceValue(true));
     EXPECT_THAT(tavix::testing::readFile(kcminputrc), ::testing::Not(HasSubstr("(Tavix)")));
+}
+
+// A name that would end its group header early is kept out of kcminputrc (the mouse still takes
+// the value live), and a mouse that only calls itself a clone is left alone.
+TEST_F(KdeMouseSettingsTest, HostileDeviceNamesWriteNoGroups) {
+    for (const char* name :
+         {R"(Magic Mouse]\n[Keyboard]\nRepeatRate=1\n[x)", R"(Magic Mouse][Keyboard)"}) {
+        SCOPED_TRACE(name);
+        const auto kwin =
+            startKWin(std::string(R"({"impostor": true, "mouseName": ")") + name + "\"}");
+        auto store = makeStore();
+        set(store, "com.apple.swipescrolldirection", true);
+        set(store, "com.apple.swipescrolldirection", false);
+        set(store, "com.apple.swipescrolldirection", true);
+        EXPECT_EQ(kwinProperty(kMouse, "naturalScroll"), DBusValue(true));
+        EXPECT_EQ(kwinProperty(kImpostor, "naturalScroll"), DBusValue(false));
+        const auto text = tavix::testing::readFile(config.path() / "config" / "kcminputrc");
+        EXPECT_THAT(text, ::testing::Not(HasSubstr("Keyboard")));
+        EXPECT_THAT(text, ::testing::Not(HasSubstr("Impostor")));
+    }
 }
 
 TEST_F(KdeMouseSettingsTest, DoubleClickGoesToKdeglobalsAndIsAnnounced) {
@@ -328,6 +351,11 @@ TEST(KConfigFile, NeverLosesOrReshapesTheUsersFile) {
     tavix::testing::writeFile(real, "[KDE]\nDoubleClickInterval[$i]=400\n");
     EXPECT_FALSE(writeKConfigEntry(real, "KDE", "DoubleClickInterval", "900"));
     EXPECT_EQ(readKConfigEntry(real, "KDE", "DoubleClickInterval"), "400");
+
+    // Nothing spills onto lines of its own.
+    EXPECT_FALSE(writeKConfigEntry(real, "KDE]\n[Keyboard", "RepeatRate", "1"));
+    EXPECT_FALSE(writeKConfigEntry(real, "KDE", "A", "1\nRepeatRate=1"));
+    EXPECT_EQ(tavix::testing::readFile(real), "[KDE]\nDoubleClickInterval[$i]=400\n");
 }
 
 }  // namespace

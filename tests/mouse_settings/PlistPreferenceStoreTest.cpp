@@ -13,6 +13,7 @@
 #include <limits>
 
 #include "tests/mouse_settings/TempDirectory.h"
+#include "tests/support/DecimalComma.h"
 
 namespace tavix::platform {
 namespace {
@@ -74,7 +75,9 @@ class PlistPreferenceStoreTest : public ::testing::Test {
     PlistPreferenceStore store{dir.path()};
 };
 
+// On a German desktop too, where the C library reads "0.1" as 0.
 TEST_F(PlistPreferenceStoreTest, ValuesOfEachTypeSurviveTheFile) {
+    const tavix::testing::DecimalComma comma;
     const std::vector<std::pair<std::string, PreferenceValue>> values{
         {"on", true},
         {"off", false},

@@ -112,6 +112,15 @@ TEST_F(MultitouchManagerTest, RescanListsEveryDeviceAndStartsOnlyTheMouse) {
     EXPECT_EQ(frames[1].deviceID, 7u);
 }
 
+// The callback is in place before the device starts: a frame it sends at once is not lost.
+TEST_F(MultitouchManagerTest, AFrameSentTheMomentTheMouseStartsArrives) {
+    auto manager = make(TAVIX_TEST_FRAMEWORK_START_DELIVERS);
+    ASSERT_EQ(manager->rescan().size(), 1u);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].touches.size(), 1u);
+    manager->stopAll();
+}
+
 TEST_F(MultitouchManagerTest, TwoMiceEachGetTheirOwnFrames) {
     declare(control, simDevice(1, kMouse, 7));
     declare(control, simDevice(2, 113, 8));

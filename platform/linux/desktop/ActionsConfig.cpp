@@ -1,11 +1,16 @@
 #include "platform/linux/desktop/ActionsConfig.h"
 
 #include <dbus/dbus.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <sstream>
 
 #include "platform/linux/Trim.h"
+#include "platform/preferences/linux/FileDescriptor.h"
 
 namespace tavix::platform::desktop {
 namespace {
@@ -130,11 +135,16 @@ ActionsConfig ActionsConfig::parse(std::string_view text) {
     std::istringstream lines{std::string(text)};
     std::string line;
     for (int number = 1; std::getline(lines, line); ++number) {
-        const std::string_view content = trim(line);
-        if (content.empty() || content.front() == '#') continue;
         auto problem = [&](const std::string& why) {
             config.problems.push_back("actions.conf line " + std::to_string(number) + ": " + why);
         };
+        // libdbus aborts the process on a string that is not UTF-8, so no line gets that far.
+        if (line.find('\0') != std::string::npos || !dbus_validate_utf8(line.c_str(), nullptr)) {
+            problem("not UTF-8 text");
+            continue;
+        }
+        const std::string_view content = trim(line);
+        if (content.empty() || content.front() == '#') continue;
         const auto equals = content.find('=');
         if (equals == std::string_view::npos) {
             problem("expected ACTION = TRIGGER");
@@ -158,6 +168,35 @@ ActionsConfig ActionsConfig::parse(std::string_view text) {
         config.overrides.insert_or_assign(*action, std::move(*trigger));
     }
     return config;
+}
+
+ActionsConfig ActionsConfig::read(const std::filesystem::path& path) {
+    auto refused = [](const std::string& why) {
+        ActionsConfig config;
+        config.problems.push_back("actions.conf: " + why);
+        return config;
+    };
+    // Non-blocking, so that a FIFO put in its place cannot hold the caller.
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!file.valid()) return refused(std::string("cannot be opened: ") + std::strerror(errno));
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return refused("not a regular file");
+    }
+    std::string text(kMaxSize + 1, '\0');
+    std::size_t length = 0;
+    while (length < text.size()) {
+        const ssize_t got = ::read(file.get(), text.data() + length, text.size() - length);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return refused(std::string("cannot be read: ") + std::strerror(errno));
+        if (got == 0) break;
+        length += static_cast<std::size_t>(got);
+    }
+    if (length > kMaxSize) {
+        return refused("larger than " + std::to_string(kMaxSize / 1024) + " KiB");
+    }
+    text.resize(length);
+    return parse(text);
 }
 
 }  // namespace tavix::platform::desktop

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -23,7 +24,13 @@ struct ActionsConfig {
     std::map<DesktopAction, Trigger> overrides;
     std::vector<std::string> problems;
 
+    // Files larger than this are refused rather than read.
+    static constexpr std::size_t kMaxSize = 64 * 1024;
+
     static ActionsConfig parse(std::string_view text);
+    // The file at `path`, which must be a regular file of at most kMaxSize bytes; anything else
+    // (a FIFO, a device, a file that cannot be opened) is one problem and no overrides.
+    static ActionsConfig read(const std::filesystem::path& path);
 };
 
 // Words split at blanks; '…' and "…" keep blanks, a backslash takes the next character as is.

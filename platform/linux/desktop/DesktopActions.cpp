@@ -4,8 +4,6 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "platform/linux/desktop/CallTarget.h"
@@ -95,10 +93,7 @@ std::optional<Trigger> DesktopActions::userTrigger(DesktopAction action) {
     }
     if (time != configTime_) {
         configTime_ = time;
-        std::ifstream in(*services_.configFile);
-        std::ostringstream text;
-        text << in.rdbuf();
-        config_ = ActionsConfig::parse(text.str());
+        config_ = ActionsConfig::read(*services_.configFile);
         for (const auto& problem : config_.problems) {
             if (services_.log) services_.log->report(problem + "; the built-in action is used");
         }

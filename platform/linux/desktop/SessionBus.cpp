@@ -2,6 +2,7 @@
 
 #include <gio/gio.h>
 
+#include <charconv>
 #include <cstdint>
 
 #include "platform/linux/DBusBasics.h"
@@ -40,8 +41,9 @@ bool appendBasic(DBusMessageIter* iter, const DBusArgument& argument) {
         return dbus_message_iter_append_basic(iter, DBUS_TYPE_UINT32, &u);
     }
     if (argument.type == "double") {
-        const double d = std::strtod(v.c_str(), &end);
-        if (v.empty() || *end) return false;
+        double d = 0;
+        const auto [last, error] = std::from_chars(v.data(), v.data() + v.size(), d);
+        if (v.empty() || error != std::errc() || last != v.data() + v.size()) return false;
         return dbus_message_iter_append_basic(iter, DBUS_TYPE_DOUBLE, &d);
     }
     return false;

@@ -2,7 +2,10 @@
 
 #include <linux/input-event-codes.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 
 namespace tavix::platform::input {
@@ -30,6 +33,12 @@ uint16_t mapped(uint16_t code, CloneButtons buttons) {
     return code;
 }
 
+// A hostile device may report any value; what does not fit an evdev value is clamped, never
+// wrapped round to the other sign.
+int32_t saturated(double whole) {
+    return static_cast<int32_t>(std::clamp(whole, double{INT32_MIN}, double{INT32_MAX}));
+}
+
 }  // namespace
 
 CloneFilter::CloneFilter(std::shared_ptr<const CloneSettings> settings)
@@ -39,8 +48,8 @@ std::vector<InputEvent> CloneFilter::apply(std::span<const InputEvent> frame) {
     const CloneTransform t = settings_ ? settings_->transform() : CloneTransform{};
     // The high-resolution movement of each wheel in this frame; a wheel reported only in notches
     // counts as whole notches.
-    std::array<std::optional<int32_t>, 2> hiRes;
-    std::array<int32_t, 2> notches{};
+    std::array<std::optional<int64_t>, 2> hiRes;
+    std::array<int64_t, 2> notches{};
     for (const auto& e : frame) {
         if (e.type != EV_REL) continue;
         for (int axis = 0; axis < 2; ++axis) {
@@ -81,24 +90,26 @@ void CloneFilter::scaleMotion(int axis, int32_t value, double factor,
                               std::vector<InputEvent>& out) {
     const double scaled = value * factor + motionRemainder_[axis];
     const double whole = std::trunc(scaled);
-    motionRemainder_[axis] = scaled - whole;
-    if (whole != 0.0) {
-        out.push_back({EV_REL, static_cast<uint16_t>(axis == 0 ? REL_X : REL_Y),
-                       static_cast<int32_t>(whole)});
+    const int32_t emitted = saturated(whole);
+    // What saturation cut off is dropped, not carried into later frames.
+    motionRemainder_[axis] = whole == emitted ? scaled - whole : 0.0;
+    if (emitted != 0) {
+        out.push_back({EV_REL, static_cast<uint16_t>(axis == 0 ? REL_X : REL_Y), emitted});
     }
 }
 
-void CloneFilter::scaleWheel(int axis, int32_t hiRes, const CloneTransform& t,
+void CloneFilter::scaleWheel(int axis, int64_t hiRes, const CloneTransform& t,
                              std::vector<InputEvent>& out) {
     Wheel& wheel = wheels_[axis];
-    const double scaled = hiRes * t.wheelFactor * (t.invertWheel ? -1.0 : 1.0) + wheel.remainder;
+    const double scaled =
+        static_cast<double>(hiRes) * t.wheelFactor * (t.invertWheel ? -1.0 : 1.0) + wheel.remainder;
     const double whole = std::trunc(scaled);
-    wheel.remainder = scaled - whole;
-    const auto units = static_cast<int32_t>(whole);
+    const int32_t units = saturated(whole);
+    wheel.remainder = whole == units ? scaled - whole : 0.0;
     // Notches follow the high-resolution units sent, so the two axes always agree.
-    wheel.notchUnits += units;
-    const int32_t notches = wheel.notchUnits / kUnitsPerNotch;
-    wheel.notchUnits -= notches * kUnitsPerNotch;
+    const int64_t pending = int64_t{wheel.notchUnits} + units;
+    const auto notches = static_cast<int32_t>(pending / kUnitsPerNotch);
+    wheel.notchUnits = static_cast<int>(pending - int64_t{notches} * kUnitsPerNotch);
     if (notches != 0) out.push_back({EV_REL, kWheelAxes[axis].notch, notches});
     if (units != 0) out.push_back({EV_REL, kWheelAxes[axis].hiRes, units});
 }

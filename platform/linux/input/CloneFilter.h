@@ -29,7 +29,7 @@ class CloneFilter {
     };
 
     void scaleMotion(int axis, int32_t value, double factor, std::vector<InputEvent>& out);
-    void scaleWheel(int axis, int32_t hiRes, const CloneTransform& t, std::vector<InputEvent>& out);
+    void scaleWheel(int axis, int64_t hiRes, const CloneTransform& t, std::vector<InputEvent>& out);
     void mapButton(uint16_t code, int32_t value, CloneButtons buttons,
                    std::vector<InputEvent>& out);
 

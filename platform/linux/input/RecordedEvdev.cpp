@@ -73,7 +73,8 @@ void RecordedStream::vanish() {
 
 EvdevNode::Read RecordedStream::next(TimedEvent& out, bool syncing) {
     std::lock_guard guard(mutex_);
-    if (syncing && sync_ == Sync::ended) {
+    // As libevdev: a sync read outside a resync, or at its end, gives nothing.
+    if (syncing && sync_ != Sync::inBlock) {
         sync_ = Sync::none;
         return EvdevNode::Read::again;
     }

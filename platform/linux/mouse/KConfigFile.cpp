@@ -86,6 +86,10 @@ std::vector<std::string> kConfigGroups(const std::filesystem::path& file) {
 
 bool writeKConfigEntry(const std::filesystem::path& file, const std::string& group,
                        const std::string& key, const std::string& value) {
+    // One line each, or the file gains lines nobody asked for.
+    for (const auto* text : {&group, &key, &value}) {
+        if (text->find_first_of("\n\r") != std::string::npos) return false;
+    }
     std::error_code error;
     // A link (dotfiles kept elsewhere) is written through, never replaced by a plain file.
     auto target = file;

@@ -15,7 +15,7 @@ std::optional<std::string> readKConfigEntry(const std::filesystem::path& file,
 // The file's groups, as written between the outer brackets, in the order they first appear.
 std::vector<std::string> kConfigGroups(const std::filesystem::path& file);
 // Replaces the entry or adds it (and its group) and replaces the file atomically; false when the
-// file could not be written.
+// file could not be written or a part would not fit on one line.
 bool writeKConfigEntry(const std::filesystem::path& file, const std::string& group,
                        const std::string& key, const std::string& value);
 

@@ -2,9 +2,9 @@
 
 #include <dbus/dbus.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
-#include <cstdio>
 
 #include "platform/linux/input/MagicMouseModels.h"
 #include "platform/linux/mouse/KConfigFile.h"
@@ -42,10 +42,13 @@ struct KWinValue {
     std::string config;
 };
 
-std::string number(double value, const char* format) {
+// Written without the locale: KDE reads "0,500" as nothing.
+std::string number(double value, std::optional<int> decimals = std::nullopt) {
     char text[32];
-    (void)std::snprintf(text, sizeof text, format, value);
-    return text;
+    const auto result = decimals ? std::to_chars(text, text + sizeof text, value,
+                                                 std::chars_format::fixed, *decimals)
+                                 : std::to_chars(text, text + sizeof text, value);
+    return {text, result.ptr};
 }
 
 std::optional<KWinValue> toKWin(MirroredSetting setting, const PreferenceValue& value) {
@@ -54,13 +57,13 @@ std::optional<KWinValue> toKWin(MirroredSetting setting, const PreferenceValue& 
             const auto tracking = numberValue(value);
             if (!tracking) return std::nullopt;
             const double speed = libinputSpeedFromTracking(*tracking);
-            return KWinValue{speed, number(speed, "%.3f")};  // as KWin itself writes it
+            return KWinValue{speed, number(speed, 3)};  // as KWin itself writes it
         }
         case MirroredSetting::scrollSpeed: {
             const auto scroll = numberValue(value);
             if (!scroll) return std::nullopt;
             const double factor = wheelFactorFromScrollSpeed(*scroll);
-            return KWinValue{factor, number(factor, "%.17g")};
+            return KWinValue{factor, number(factor)};
         }
         case MirroredSetting::naturalScroll: {
             const auto natural = booleanValue(value);
@@ -125,6 +128,15 @@ bool appendConfigChanged(DBusMessageIter* iter) {
            dbus_message_iter_close_container(iter, &dict);
 }
 
+// A device name KDE can take into a group header: a newline or bracket in it would end the
+// header early and let the rest of the name write groups of its own.
+bool fitsInGroupHeader(const std::string& name) {
+    return std::ranges::none_of(name, [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7f || c == ']';
+    });
+}
+
 bool appendNotifyChange(DBusMessageIter* iter) {
     return dbus_message_iter_append_basic(iter, DBUS_TYPE_INT32, &kSettingsChanged) &&
            dbus_message_iter_append_basic(iter, DBUS_TYPE_INT32, &kSettingsMouse);
@@ -165,7 +177,8 @@ std::optional<std::vector<KdeMouseSettings::Device>> KdeMouseSettings::magicMice
         device.name = *text;
         device.vendor = *v;
         device.product = *p;
-        device.clone = device.name.ends_with(kCloneSuffix);
+        // Anyone can name a device; only the clone also has no ids of its own.
+        device.clone = device.name.ends_with(kCloneSuffix) && *v == 0 && *p == 0;
         const bool magicMouse =
             *v >= 0 && *v <= 0xffff && *p >= 0 && *p <= 0xffff &&
             input::magicMouseModel(static_cast<uint16_t>(*v), static_cast<uint16_t>(*p));
@@ -252,6 +265,7 @@ bool KdeMouseSettings::writeDevices(MirroredSetting setting, const PreferenceVal
             continue;
         }
         reached = true;
+        if (!fitsInGroupHeader(device.name)) continue;
         auto persist = [&](std::int64_t vendor, std::int64_t product, const std::string& name) {
             writeKConfigEntry(kcminputrc,
                               "Libinput][" + std::to_string(vendor) + "][" +

@@ -1,5 +1,6 @@
 #include "platform/preferences/linux/PlistPreferenceStore.h"
 
+#include <locale.h>
 #include <plist/plist.h>
 #include <pwd.h>
 #include <unistd.h>
@@ -26,10 +27,32 @@ struct XmlFree {
     void operator()(char* xml) const { plist_to_xml_free(xml); }
 };
 
+// libplist reads <real> with strtod, which under a decimal-comma locale (which Qt sets from the
+// user's) stops at the point: 0.5 came back as 0. For the life of the object this thread reads
+// numbers the C way.
+class CNumbers {
+  public:
+    CNumbers() : c_(newlocale(LC_NUMERIC_MASK, "C", nullptr)) {
+        if (c_) previous_ = uselocale(c_);
+    }
+    ~CNumbers() {
+        if (!c_) return;
+        uselocale(previous_);
+        freelocale(c_);
+    }
+    CNumbers(const CNumbers&) = delete;
+    CNumbers& operator=(const CNumbers&) = delete;
+
+  private:
+    locale_t c_;
+    locale_t previous_ = nullptr;
+};
+
 // Nothing unless the bytes are a dictionary within PlistLimits. Binary property lists (copied
 // from elsewhere) are read too; writes are XML.
 PlistPtr parse(const std::string& bytes) {
     if (bytes.empty() || !withinPlistLimits(bytes)) return nullptr;
+    const CNumbers numbers;
     plist_t root = nullptr;
     plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
     PlistPtr owned(root);
@@ -195,7 +218,10 @@ bool PlistPreferenceStore::synchronize(const PreferenceDomain& domain) {
 
     char* xml = nullptr;
     uint32_t length = 0;
-    plist_to_xml(root.get(), &xml, &length);
+    {
+        const CNumbers numbers;
+        plist_to_xml(root.get(), &xml, &length);
+    }
     const std::unique_ptr<char, XmlFree> ownedXml(xml);
     if (!ownedXml) return false;
     // Strings other writers left in a binary file are written out raw: the document as a whole

@@ -1,5 +1,6 @@
 '''KWin's input devices: a Magic Mouse, its Tavix clone and an unrelated mouse. The parameters
-noClone and noMouse leave the clone or the Magic Mouse out; noManager leaves out everything.'''
+noClone and noMouse leave the clone or the Magic Mouse out; noManager leaves out everything;
+mouseName renames the Magic Mouse; impostor adds a mouse of its own ids named like a clone.'''
 
 import dbus
 
@@ -22,10 +23,15 @@ def load(mock, parameters):
     if parameters.get('noManager'):
         return
     left_out = {'event7': parameters.get('noClone'), 'event3': parameters.get('noMouse')}
-    names = [n for n in DEVICES if not left_out.get(n)]
+    devices = dict(DEVICES)
+    if 'mouseName' in parameters:
+        devices['event3'] = (parameters['mouseName'],) + DEVICES['event3'][1:]
+    if parameters.get('impostor'):
+        devices['event11'] = ('Impostor Mouse (Tavix)', 0x046d, 0xc077)
+    names = [n for n in devices if not left_out.get(n)]
     mock.AddProperty(MAIN_IFACE, 'devicesSysNames', dbus.Array(names, signature='s'))
     for sys_name in names:
-        name, vendor, product = DEVICES[sys_name]
+        name, vendor, product = devices[sys_name]
         mock.AddObject(MAIN_OBJ + '/' + sys_name, DEVICE_IFACE, {
             'name': dbus.String(name),
             'sysName': dbus.String(sys_name),
