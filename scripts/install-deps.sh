@@ -7,11 +7,13 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     # the core and its platform services
     libplist-dev libdbus-1-dev nlohmann-json3-dev libevdev-dev libudev-dev libx11-dev libglib2.0-dev
-    # the application: Qt 6, translations, icons, a CJK font
+    # the application: Qt 6, translations, icons, a CJK font (and the screenshot's Latin one)
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-svg-dev
-    qt6-qpa-plugins fonts-wqy-microhei
+    qt6-qpa-plugins fonts-wqy-microhei fonts-dejavu-core
     # desktop integration and its checks: private buses, mock services, a virtual display
     dbus dbus-x11 python3-dbusmock xvfb xauth desktop-file-utils appstream gsettings-desktop-schemas
+    # the settings window through a screen reader's interface
+    at-spi2-core python3-pyatspi
     # the Debian package and the checks of what it installs
     dpkg-dev man-db groff-base
 )
