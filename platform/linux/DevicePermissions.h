@@ -11,9 +11,9 @@
 namespace tavix::platform {
 
 // Trust: every Magic Mouse event node present can be opened for reading (with no mouse there is
-// nothing to refuse, and nothing granted). Posting: /dev/uinput can be opened for writing. Both grants come from
-// Tavix's udev rule; asking for them installs that rule through pkexec and a helper that takes
-// no arguments, or else shows the help page that explains it.
+// nothing to refuse, and nothing granted). Posting: /dev/uinput can be opened for writing. Both
+// grants come from Tavix's udev rule; asking for them installs that rule through pkexec and a
+// helper that takes no arguments, or else shows the help page that explains it.
 class DevicePermissions final : public Permissions {
   public:
     struct Locations {

@@ -122,7 +122,7 @@ struct PermissionsFixture : ::testing::Test {
 TEST_F(PermissionsFixture, TrustIsReadAccessToEveryMouseNodeAndPostingIsUinput) {
     using platform::MouseAccess;
     platform::DevicePermissions permissions(locations);
-    EXPECT_TRUE(permissions.isTrusted());  // no mouse, nothing refused
+    EXPECT_TRUE(permissions.isTrusted());                        // no mouse, nothing refused
     EXPECT_EQ(permissions.mouseAccess(), MouseAccess::noMouse);  // … and nothing granted
     EXPECT_FALSE(permissions.canPostEvents());
     writeFile(locations.uinput, "");

@@ -419,8 +419,8 @@ TEST_F(SettingsViewTest, SlidersAndPickersWorkThroughTheirAccessibleInterfaces) 
     EXPECT_EQ(writes(kDoubleClickKey), 3);
 
     // Every option is a child of its picker; pressing one chooses it.
-    QAccessibleInterface* pinch =
-        QAccessible::queryAccessibleInterface(pickerRow(*view, QStringLiteral("捏合后打开"))->picker());
+    QAccessibleInterface* pinch = QAccessible::queryAccessibleInterface(
+        pickerRow(*view, QStringLiteral("捏合后打开"))->picker());
     ASSERT_EQ(pinch->childCount(), 4);
     QAccessibleInterface* desktop = pinch->child(3);
     EXPECT_EQ(desktop->text(QAccessible::Name), QStringLiteral("显示桌面"));
@@ -436,8 +436,8 @@ TEST_F(SettingsViewTest, SlidersAndPickersWorkThroughTheirAccessibleInterfaces) 
               QStringLiteral("三指或拇指＋三指轻轻收拢 · 打开显示桌面"));
 
     store->clearOperations();
-    QAccessibleInterface* secondary =
-        QAccessible::queryAccessibleInterface(pickerRow(*view, QStringLiteral("辅助点按"))->picker());
+    QAccessibleInterface* secondary = QAccessible::queryAccessibleInterface(
+        pickerRow(*view, QStringLiteral("辅助点按"))->picker());
     secondary->child(secondary->childCount() - 1)
         ->actionInterface()
         ->doAction(QAccessibleActionInterface::pressAction());

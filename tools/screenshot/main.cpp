@@ -43,7 +43,8 @@ constexpr qreal kPixelRatio = 2;
 
 // Everything the application reads or writes lands in `folder`; the interface is Chinese.
 void isolate(const QTemporaryDir& folder) {
-    for (const char* variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+    for (const char* variable :
+         {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
         qputenv(variable, QFile::encodeName(folder.path()));
     qunsetenv("LANGUAGE");
     qputenv("LC_ALL", "C.UTF-8");

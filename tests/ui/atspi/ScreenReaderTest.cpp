@@ -47,8 +47,8 @@ int screenReader(const QString& name, const QString& role, const QString& action
     QProcess reader;
     reader.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     reader.start(QString::fromLatin1(kPython),
-                 {QStringLiteral(TAVIX_SCREEN_READER), QString::number(QCoreApplication::applicationPid()),
-                  name, role, action});
+                 {QStringLiteral(TAVIX_SCREEN_READER),
+                  QString::number(QCoreApplication::applicationPid()), name, role, action});
     if (!reader.waitForStarted()) return -1;
     QElapsedTimer waited;
     waited.start();
@@ -110,10 +110,14 @@ int main(int argc, char** argv) {
         bus.emplace();
     }
     std::string& skip = tavix::ui::skipReason();
-    if (listing) skip = "listing only";
-    else if (x->display().empty()) skip = "no Xvfb to start";
-    else if (bus->address().empty()) skip = "no dbus-daemon to start";
-    else if (!std::filesystem::exists(kLauncher)) skip = "no at-spi-bus-launcher (at-spi2-core)";
+    if (listing)
+        skip = "listing only";
+    else if (x->display().empty())
+        skip = "no Xvfb to start";
+    else if (bus->address().empty())
+        skip = "no dbus-daemon to start";
+    else if (!std::filesystem::exists(kLauncher))
+        skip = "no at-spi-bus-launcher (at-spi2-core)";
     else if (std::system((std::string(kPython) + " -c 'import pyatspi' 2>/dev/null").c_str()) != 0)
         skip = "no pyatspi (python3-pyatspi)";
 
