@@ -329,10 +329,12 @@ void AppState::boot() {
 
 void AppState::tick() {
     auto& permissions = platform::permissions();
-    const bool t = permissions.isTrusted();
+    const platform::MouseAccess access = permissions.mouseAccess();
+    const bool t = access != platform::MouseAccess::refused;
     assignFlag(trusted_, t, &AppState::trustedChanged);
-    if (t && !launchedTrusted_) {
-        // Started without trust and just given it: a fresh process starts the tap cleanly.
+    // Started unable to read the mouse, and reading one now: a fresh process starts the tap
+    // cleanly. A mouse that went away (unplugged, asleep) is no grant.
+    if (access == platform::MouseAccess::granted && !launchedTrusted_) {
         relaunch();
         return;
     }

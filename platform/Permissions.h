@@ -6,6 +6,10 @@
 
 namespace tavix::platform {
 
+// What reading the Magic Mice comes to: none is there, one of them is refused, or every one
+// present can be read.
+enum class MouseAccess { noMouse, refused, granted };
+
 // The two grants Tavix needs from the user: reading the mouse (trust) and posting events. Both
 // queries are real access tests, cheap enough to repeat every few seconds.
 class Permissions {
@@ -15,7 +19,10 @@ class Permissions {
     using Completion = std::function<void(bool asked)>;
 
     virtual ~Permissions() = default;
-    virtual bool isTrusted() = 0;
+    virtual MouseAccess mouseAccess() = 0;
+    // Trust: no mouse is refused. With none present there is nothing to refuse, but nothing was
+    // granted either: only `granted` shows that a grant arrived.
+    bool isTrusted() { return mouseAccess() != MouseAccess::refused; }
     virtual bool canPostEvents() = 0;
     // A quiet request, repeated on every health tick while the grant is missing.
     virtual void requestPostEventAccess() = 0;

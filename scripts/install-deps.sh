@@ -7,9 +7,9 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     # the core and its platform services
     libplist-dev libdbus-1-dev nlohmann-json3-dev libevdev-dev libudev-dev libx11-dev libglib2.0-dev
-    # the application: Qt 6, translations, icons, a CJK font
+    # the application: Qt 6, translations, icons, a CJK font (and the screenshot's Latin one)
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-svg-dev
-    qt6-qpa-plugins fonts-wqy-microhei
+    qt6-qpa-plugins fonts-wqy-microhei fonts-dejavu-core
     # desktop integration and its checks: private buses, mock services, a virtual display
     dbus dbus-x11 python3-dbusmock xvfb xauth desktop-file-utils appstream gsettings-desktop-schemas
     # the real shells the desktop actions are tested against, headless with software GL (KWin's
@@ -18,6 +18,8 @@ packages=(
     qml-module-qtquick-window2 qml-module-org-kde-kirigami2 plasma-framework milou
     # the input side under emulated devices (sysfs, evdev nodes, /dev/uinput)
     umockdev gir1.2-umockdev-1.0 python3-gi
+    # the settings window through a screen reader's interface
+    at-spi2-core python3-pyatspi
     # the Debian package and the checks of what it installs
     dpkg-dev man-db groff-base
     # a decimal-comma locale for the number tests

@@ -26,7 +26,8 @@ class PickerRow : public QWidget {
     QComboBox* picker() const { return picker_; }
 
   signals:
-    // The user picked the option at `index`.
+    // The user picked the option at `index`, in whatever way. The owner answers with
+    // setCurrent(), which puts the choice back when it did not take.
     void chosen(int index);
 
   private:

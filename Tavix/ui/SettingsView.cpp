@@ -132,7 +132,11 @@ SettingsView::SettingsView(AppState& s, QWidget* parent) : QWidget(parent), s_(s
 SwitchRow* SettingsView::bindSwitch(SwitchRow* row, Getter<bool> get, Setter<bool> set,
                                     Signal changed) {
     row->setOn((s_.*get)());
-    connect(row, &SwitchRow::flipped, this, [this, set](bool on) { (s_.*set)(on); });
+    // Shows what the state holds afterwards, so a change that did not take is undone.
+    connect(row, &SwitchRow::flipped, this, [this, row, get, set](bool on) {
+        (s_.*set)(on);
+        row->setOn((s_.*get)());
+    });
     connect(&s_, changed, row, [this, row, get] { row->setOn((s_.*get)()); });
     return row;
 }
@@ -152,8 +156,10 @@ PickerRow* SettingsView::picker(const QString& title, const QString& symbol, con
     for (E option : E::allCases()) options << optionTitle(option.title());
     auto* row = new PickerRow(title, symbol, color, options);
     row->setCurrent(indexOf((s_.*get)()));
-    connect(row, &PickerRow::chosen, this,
-            [this, set](int index) { (s_.*set)(E::allCases().at(static_cast<size_t>(index))); });
+    connect(row, &PickerRow::chosen, this, [this, row, get, set](int index) {
+        (s_.*set)(E::allCases().at(static_cast<size_t>(index)));
+        row->setCurrent(indexOf((s_.*get)()));
+    });
     connect(&s_, changed, row, [this, row, get] { row->setCurrent(indexOf((s_.*get)())); });
     return row;
 }
@@ -223,11 +229,16 @@ FormSection* SettingsView::header() {
     auto* master = new QCheckBox;
     master->setAccessibleName(tr("启用 Tavix"));
     master->setChecked(s_.enabled());
-    connect(master, &QCheckBox::clicked, this, [this](bool on) { s_.setEnabled(on); });
-    connect(&s_, &AppState::enabledChanged, master, [this, master] {
+    auto showEnabled = [this, master] {
         const QSignalBlocker quietly(master);
         master->setChecked(s_.enabled());
+    };
+    // toggled, not clicked: a screen reader's toggle action flips it without a click.
+    connect(master, &QCheckBox::toggled, this, [this, showEnabled](bool on) {
+        s_.setEnabled(on);
+        showEnabled();
     });
+    connect(&s_, &AppState::enabledChanged, master, showEnabled);
     rescan_ = smallButton(tr("重新扫描"));
     connect(rescan_, &QPushButton::clicked, this, [this] { s_.rescan(); });
     auto* controls = new QVBoxLayout;
@@ -267,8 +278,9 @@ void SettingsView::updateConnection() {
 FormSection* SettingsView::permissions() {
     auto* section = new FormSection(
         tr("权限"),
-        tr("若列表里 Tavix 已开启但这里仍显示未授权：在「辅助功能」列表中选中 Tavix，点「−」移除，"
-           "再点「去授权」重新添加。授权完成后 Tavix 会自动重启。"));
+        tr("「去授权」会安装 Tavix 的 udev 规则。之后若这里仍显示未授权：断开并重新连接妙控鼠标"
+           "（关闭再打开蓝牙即可）；仍不行就注销后重新登录。规则装好后，「去授权」会打开帮助页。"
+           "授权完成后 Tavix 会自动重启。"));
     struct Grant {
         QString title;
         QString detail;

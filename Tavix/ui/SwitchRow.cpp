@@ -16,7 +16,8 @@ SwitchRow::SwitchRow(const QString& title, std::optional<QString> subtitle, cons
       switch_(new QCheckBox) {
     switch_->setAccessibleName(title);
     if (subtitle) switch_->setAccessibleDescription(*subtitle);
-    connect(switch_, &QCheckBox::clicked, this, &SwitchRow::flipped);
+    // Every way of flipping it counts: a screen reader's toggle action emits no clicked().
+    connect(switch_, &QCheckBox::toggled, this, &SwitchRow::flipped);
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);

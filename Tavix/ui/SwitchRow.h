@@ -29,7 +29,8 @@ class SwitchRow : public QWidget {
     QCheckBox* toggle() const { return switch_; }
 
   signals:
-    // The user flipped the switch.
+    // The user flipped the switch, by pointer, keyboard or an accessibility action. The owner
+    // answers with setOn(), which puts the switch back when the change did not take.
     void flipped(bool on);
 
   private:

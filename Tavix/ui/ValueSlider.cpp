@@ -28,6 +28,21 @@ class ValueSliderAccessible : public QAccessibleWidget, public QAccessibleValueI
         return (slider()->upper() - slider()->lower()) / 100;
     }
 
+    // A step up or down of the value read above, whichever way the slider runs on screen.
+    QStringList actionNames() const override {
+        return QStringList{increaseAction(), decreaseAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if (action != increaseAction() && action != decreaseAction()) {
+            QAccessibleWidget::doAction(action);
+            return;
+        }
+        if (!slider()->isEnabled()) return;
+        const bool rightwards = (action == increaseAction()) != slider()->reversed();
+        slider()->triggerAction(rightwards ? QAbstractSlider::SliderSingleStepAdd
+                                           : QAbstractSlider::SliderSingleStepSub);
+    }
+
   private:
     ValueSlider* slider() const { return static_cast<ValueSlider*>(widget()); }
 };

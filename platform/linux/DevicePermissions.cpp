@@ -49,8 +49,8 @@ DevicePermissions::Locations DevicePermissions::configured() {
 
 DevicePermissions::DevicePermissions(Locations locations) : locations_(std::move(locations)) {}
 
-bool DevicePermissions::isTrusted() {
-    return input::canReadMagicMice(locations_.sysClassInput, locations_.devInput);
+MouseAccess DevicePermissions::mouseAccess() {
+    return input::magicMouseAccess(locations_.sysClassInput, locations_.devInput);
 }
 
 bool DevicePermissions::canPostEvents() { return input::canWriteUinput(locations_.uinput); }

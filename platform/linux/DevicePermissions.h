@@ -11,9 +11,9 @@
 namespace tavix::platform {
 
 // Trust: every Magic Mouse event node present can be opened for reading (with no mouse there is
-// nothing to refuse). Posting: /dev/uinput can be opened for writing. Both grants come from
-// Tavix's udev rule; asking for them installs that rule through pkexec and a helper that takes
-// no arguments, or else shows the help page that explains it.
+// nothing to refuse, and nothing granted). Posting: /dev/uinput can be opened for writing. Both
+// grants come from Tavix's udev rule; asking for them installs that rule through pkexec and a
+// helper that takes no arguments, or else shows the help page that explains it.
 class DevicePermissions final : public Permissions {
   public:
     struct Locations {
@@ -32,7 +32,7 @@ class DevicePermissions final : public Permissions {
 
     explicit DevicePermissions(Locations locations = configured());
 
-    bool isTrusted() override;
+    MouseAccess mouseAccess() override;
     bool canPostEvents() override;
     // Linux grants nothing silently: the tick's repeated request has nothing to do.
     void requestPostEventAccess() override {}

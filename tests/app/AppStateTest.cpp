@@ -232,6 +232,32 @@ TEST_F(AppStateHealth, UntrustedStartPollsThenRelaunchesOnceTrustArrives) {
     EXPECT_FALSE(std::filesystem::exists(statusFile()));
 }
 
+TEST_F(AppStateHealth, OnlyAMouseReadableAfterAnUnreadableStartRelaunches) {
+    auto& s = state();
+    s.boot();
+    ASSERT_FALSE(s.launchedTrusted());
+    // The unreadable mouse disconnects or sleeps: nothing is refused, nothing was granted.
+    platform.permissions->setMouseAccess(platform::MouseAccess::noMouse);
+    AppStateTestAccess::tick(s);
+    EXPECT_TRUE(s.trusted());
+    platform.permissions->setMouseAccess(platform::MouseAccess::refused);
+    AppStateTestAccess::tick(s);
+    EXPECT_FALSE(s.trusted());
+    EXPECT_EQ(platform.relauncher->count(), 0);
+    platform.permissions->setMouseAccess(platform::MouseAccess::granted);
+    AppStateTestAccess::tick(s);
+    EXPECT_EQ(platform.relauncher->count(), 1);
+
+    // Started with no mouse: a readable one arriving later needs no fresh start.
+    platform.permissions->setMouseAccess(platform::MouseAccess::noMouse);
+    auto& started = state();
+    started.boot();
+    EXPECT_TRUE(started.launchedTrusted());
+    platform.permissions->setMouseAccess(platform::MouseAccess::granted);
+    AppStateTestAccess::tick(started);
+    EXPECT_EQ(platform.relauncher->count(), 1);
+}
+
 TEST_F(AppStateHealth, TrustedStartRestartsTheTapAndKeepsAskingToPost) {
     platform.permissions->setTrusted(true);
     platform.backend->setCanCreateTap(false);
@@ -280,7 +306,9 @@ TEST_F(AppStateHealth, APluggedMouseIsStartedAtTheNextTickAndAfterAWake) {
     EXPECT_TRUE(readStatus(statusFile())["magicMouse"].toBool());
     EXPECT_EQ(frame(101, {simContact(1, 0.5f, 0.5f)}), 1);
 
-    // A second mouse, noticed only by the wake rescan 1.5 s after the wake.
+    // A second mouse, noticed only by the wake rescan 1.5 s after the wake: the health timer
+    // would notice it as well, so it is stopped.
+    s.timer()->stop();
     declare(control, simDevice(2, MTDeviceInfo::kMagicMouse2Family, 8));
     platform.wake->wake();
     platform.queue->drain();

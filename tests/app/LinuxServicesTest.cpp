@@ -120,17 +120,20 @@ struct PermissionsFixture : ::testing::Test {
 };
 
 TEST_F(PermissionsFixture, TrustIsReadAccessToEveryMouseNodeAndPostingIsUinput) {
+    using platform::MouseAccess;
     platform::DevicePermissions permissions(locations);
-    EXPECT_TRUE(permissions.isTrusted());  // no mouse, nothing refused
+    EXPECT_TRUE(permissions.isTrusted());                        // no mouse, nothing refused
+    EXPECT_EQ(permissions.mouseAccess(), MouseAccess::noMouse);  // … and nothing granted
     EXPECT_FALSE(permissions.canPostEvents());
     writeFile(locations.uinput, "");
     EXPECT_TRUE(permissions.canPostEvents());
 
     addMouse("event3");
     writeFile(dev / "event3", "");
-    EXPECT_TRUE(permissions.isTrusted());
+    EXPECT_EQ(permissions.mouseAccess(), MouseAccess::granted);
     addMouse("event9");  // a node udev has not made, or made unreadable
     EXPECT_FALSE(permissions.isTrusted());
+    EXPECT_EQ(permissions.mouseAccess(), MouseAccess::refused);
 }
 
 TEST_F(PermissionsFixture, GrantsAreAskedThroughPkexecOnlyWhileTheRuleIsMissing) {

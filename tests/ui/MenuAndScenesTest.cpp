@@ -99,6 +99,25 @@ TEST_F(Menu, StatusLineWithoutAMouse) {
     EXPECT_TRUE(first->state().checked);
 }
 
+TEST_F(Menu, StatusLineFollowsTheMouseAndItemsWorkThroughAccessibility) {
+    AppState& s = state();
+    s.boot();
+    MenuContent menu(s, {});
+    QAction* status = menu.actions().at(3);
+    attachMouse();
+    AppStateTestAccess::tick(s);
+    EXPECT_EQ(status->text(), QStringLiteral("妙控鼠标 已连接"));
+    control.detach(kMouse);
+    AppStateTestAccess::tick(s);
+    EXPECT_EQ(status->text(), QStringLiteral("未检测到妙控鼠标"));
+
+    QAccessibleInterface* oneTap = QAccessible::queryAccessibleInterface(&menu)->child(1);
+    ASSERT_EQ(oneTap->text(QAccessible::Name), QStringLiteral("单指轻点以点按"));
+    oneTap->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_FALSE(s.oneTapEnabled());
+    EXPECT_FALSE(item(menu, "单指轻点以点按")->isChecked());
+}
+
 TEST_F(Menu, ReferenceImage) {
     AppState& s = state();
     s.boot();

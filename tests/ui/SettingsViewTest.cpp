@@ -19,6 +19,11 @@ namespace tavix::ui {
 namespace {
 
 using tavix::AppStateTestAccess;
+using tavix::testing::simContact;
+
+GestureConfig engineConfig() {
+    return GestureEngine::shared().config();
+}
 
 constexpr const char* kScrollKey = "com.apple.scrollwheel.scaling";
 constexpr const char* kTrackingKey = "com.apple.mouse.scaling";
@@ -77,8 +82,9 @@ TEST_F(SettingsViewTest, PermissionSectionShowsWhileAnyOfTheThreeIsMissing) {
     EXPECT_TRUE(rows[2]->ok());
     EXPECT_EQ(
         permissions->footerLabel()->text(),
-        QStringLiteral("若列表里 Tavix 已开启但这里仍显示未授权：在「辅助功能」列表中选中 Tavix，"
-                       "点「−」移除，再点「去授权」重新添加。授权完成后 Tavix 会自动重启。"));
+        QStringLiteral("「去授权」会安装 Tavix 的 udev 规则。之后若这里仍显示未授权：断开并重新连接"
+                       "妙控鼠标（关闭再打开蓝牙即可）；仍不行就注销后重新登录。规则装好后，"
+                       "「去授权」会打开帮助页。授权完成后 Tavix 会自动重启。"));
     platform.permissions->setCanPostEvents(true);
     AppStateTestAccess::tick(s);
     EXPECT_FALSE(shown(permissions, *view));
@@ -346,6 +352,138 @@ TEST_F(SettingsViewTest, TheFingersShowWhileAnotherWindowHasTheFocus) {
     const QImage image = WidgetSnapshot::render(*preview, 1);
     const QColor dot = image.pixelColor(preview->surfaceRect().center().toPoint());
     EXPECT_GT(dot.blue(), dot.red() + 100);
+}
+
+QAccessibleActionInterface* actions(QObject* control) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+    return accessible ? accessible->actionInterface() : nullptr;
+}
+
+void press(QObject* control) {
+    actions(control)->doAction(QAccessibleActionInterface::pressAction());
+}
+
+void toggle(SwitchRow* row) {
+    actions(row->toggle())->doAction(QAccessibleActionInterface::toggleAction());
+}
+
+TEST_F(SettingsViewTest, SwitchesFlippedByAScreenReaderChangeTheirSettings) {
+    AppState& s = readyState();
+    open(s);
+    ASSERT_TRUE(rowShown(QStringLiteral("与「智能缩放」冲突")));
+    SwitchRow* oneTap = switchRow(*view, QStringLiteral("单指轻点以点按"));
+    toggle(oneTap);
+    EXPECT_FALSE(s.oneTapEnabled());
+    EXPECT_FALSE(oneTap->isOn());
+    EXPECT_FALSE(rowShown(QStringLiteral("与「智能缩放」冲突")));
+    EXPECT_FALSE(engineConfig().oneTapEnabled);
+
+    actions(masterSwitch())->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_FALSE(s.enabled());
+    EXPECT_FALSE(masterSwitch()->isChecked());
+
+    // A mirror goes on to the system, once.
+    store->clearOperations();
+    toggle(switchRow(*view, QStringLiteral("自然滚动")));
+    EXPECT_FALSE(s.naturalScroll());
+    EXPECT_EQ(writes(kNaturalKey), 1);
+
+    // A change the system refuses leaves the switch showing what it holds.
+    platform.loginItems->setFailure("refused");
+    SwitchRow* login = switchRow(*view, QStringLiteral("登录时打开"));
+    toggle(login);
+    EXPECT_FALSE(s.launchAtLogin());
+    EXPECT_FALSE(login->isOn());
+    EXPECT_FALSE(login->toggle()->isChecked());
+}
+
+TEST_F(SettingsViewTest, SlidersAndPickersWorkThroughTheirAccessibleInterfaces) {
+    AppState& s = readyState();
+    open(s);
+    ValueSlider* duration = sliderRow(*view, QStringLiteral("轻触判定时长"))->slider();
+    actions(duration)->doAction(QAccessibleActionInterface::increaseAction());
+    EXPECT_GT(s.tapMaxDuration(), 0.3);
+    EXPECT_DOUBLE_EQ(engineConfig().tapMaxDuration, s.tapMaxDuration());
+    QAccessible::queryAccessibleInterface(duration)->valueInterface()->setCurrentValue(0.4);
+    EXPECT_DOUBLE_EQ(s.tapMaxDuration(), 0.4);
+
+    // Reversed on screen, a step up still raises the value a screen reader reads.
+    store->clearOperations();
+    ValueSlider* doubleClick = sliderRow(*view, QStringLiteral("连按速度"))->slider();
+    const double before = s.doubleClick();
+    actions(doubleClick)->doAction(QAccessibleActionInterface::increaseAction());
+    EXPECT_GT(s.doubleClick(), before);
+    actions(doubleClick)->doAction(QAccessibleActionInterface::decreaseAction());
+    actions(doubleClick)->doAction(QAccessibleActionInterface::decreaseAction());
+    EXPECT_LT(s.doubleClick(), before);
+    EXPECT_EQ(writes(kDoubleClickKey), 3);
+
+    // Every option is a child of its picker; pressing one chooses it.
+    QAccessibleInterface* pinch = QAccessible::queryAccessibleInterface(
+        pickerRow(*view, QStringLiteral("捏合后打开"))->picker());
+    ASSERT_EQ(pinch->childCount(), 4);
+    QAccessibleInterface* desktop = pinch->child(3);
+    EXPECT_EQ(desktop->text(QAccessible::Name), QStringLiteral("显示桌面"));
+    EXPECT_EQ(desktop->parent(), pinch);
+    EXPECT_EQ(pinch->indexOfChild(desktop), 3);
+    EXPECT_FALSE(desktop->state().selected);
+    desktop->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(s.pinch3Action(), PinchAction::showDesktop);
+    EXPECT_EQ(engineConfig().pinch3Action, PinchAction::showDesktop);
+    EXPECT_TRUE(desktop->state().selected);
+    EXPECT_EQ(pinch->text(QAccessible::Value), QStringLiteral("显示桌面"));
+    EXPECT_EQ(switchRow(*view, QStringLiteral("三指捏合"))->label()->subtitle(),
+              QStringLiteral("三指或拇指＋三指轻轻收拢 · 打开显示桌面"));
+
+    store->clearOperations();
+    QAccessibleInterface* secondary = QAccessible::queryAccessibleInterface(
+        pickerRow(*view, QStringLiteral("辅助点按"))->picker());
+    secondary->child(secondary->childCount() - 1)
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(s.secondaryClick(), SecondaryClick::off);
+    EXPECT_EQ(writes(kButtonModeKey), 1);
+}
+
+TEST_F(SettingsViewTest, ButtonsPressedByAScreenReaderDoTheirWork) {
+    tavix::testing::ScopedEnvironment desktop("XDG_CURRENT_DESKTOP", "XFCE");
+    AppState& s = state();
+    s.boot();
+    open(s);
+    press(button(*view, QStringLiteral("去授权")));
+    attachMouse();
+    press(button(*view, QStringLiteral("重新扫描")));
+    press(view->findChild<LinkRow*>());
+    // A pressed button clicks once its press has shown.
+    tavix::testing::runEvents(300);
+    EXPECT_EQ(platform.permissions->grantRequests(), 1);
+    EXPECT_EQ(s.mouseName(), QStringLiteral("妙控鼠标"));
+    EXPECT_EQ(platform.workspace->urls(),
+              std::vector<std::string>{"file:///simulated/help/permissions.html"});
+}
+
+TEST_F(SettingsViewTest, HeaderFollowsTheFingersAndTheLastGestureThroughTheState) {
+    AppState& s = readyState();
+    open(s);
+    auto* preview = view->findChild<TouchPreview*>();
+    EXPECT_TRUE(preview->points().isEmpty());
+    // Frames reach the preview through the state's handler and the main queue.
+    frame(101, {simContact(1, 0.25f, 0.75f), simContact(2, 0.5f, 0.5f, 7)});
+    platform.queue->drain();
+    EXPECT_EQ(preview->points(), QList<QPointF>({{0.25, 0.75}}));
+    frame(101.1, {});
+    platform.queue->drain();
+    EXPECT_TRUE(preview->points().isEmpty());
+
+    auto lastGesture = [&] {
+        for (QLabel* label : view->findChildren<QLabel*>())
+            if (label->text().startsWith(QStringLiteral("测试"))) return label->text();
+        return QString();
+    };
+    GestureEngine::shared().onStatus(LiveStatus{.fingers = 0, .lastGesture = "测试 → 点按"});
+    EXPECT_EQ(lastGesture(), QString());
+    platform.queue->drain();
+    EXPECT_EQ(lastGesture(), QStringLiteral("测试 → 点按"));
 }
 
 // The whole form, unscrolled, so that a layout change anywhere shows.

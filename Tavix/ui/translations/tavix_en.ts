@@ -96,8 +96,8 @@
         <translation>Permissions</translation>
     </message>
     <message>
-        <source>若列表里 Tavix 已开启但这里仍显示未授权：在「辅助功能」列表中选中 Tavix，点「−」移除，再点「去授权」重新添加。授权完成后 Tavix 会自动重启。</source>
-        <translation>If Tavix is switched on in the list but still shows as not authorized here: select Tavix in the “Accessibility” list, click “−” to remove it, then click “Grant Access” to add it again. Tavix restarts by itself once access is granted.</translation>
+        <source>「去授权」会安装 Tavix 的 udev 规则。之后若这里仍显示未授权：断开并重新连接妙控鼠标（关闭再打开蓝牙即可）；仍不行就注销后重新登录。规则装好后，「去授权」会打开帮助页。授权完成后 Tavix 会自动重启。</source>
+        <translation>“Grant Access” installs Tavix’s udev rule. If this still shows as not authorized afterwards: disconnect and reconnect the Magic Mouse (turning Bluetooth off and on will do); if that does not help, log out and back in. Once the rule is installed, “Grant Access” opens the help page. Tavix restarts by itself once access is granted.</translation>
     </message>
     <message>
         <source>辅助功能</source>

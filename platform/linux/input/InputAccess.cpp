@@ -8,11 +8,18 @@
 
 namespace tavix::platform::input {
 
+MouseAccess magicMouseAccess(const std::filesystem::path& sysClassInput,
+                             const std::filesystem::path& devInput) {
+    const auto nodes = findMagicMouseNodes(sysClassInput, devInput);
+    if (nodes.empty()) return MouseAccess::noMouse;
+    const bool all = std::ranges::all_of(
+        nodes, [](const MagicMouseNode& node) { return access(node.devnode.c_str(), R_OK) == 0; });
+    return all ? MouseAccess::granted : MouseAccess::refused;
+}
+
 bool canReadMagicMice(const std::filesystem::path& sysClassInput,
                       const std::filesystem::path& devInput) {
-    const auto nodes = findMagicMouseNodes(sysClassInput, devInput);
-    return std::ranges::all_of(
-        nodes, [](const MagicMouseNode& node) { return access(node.devnode.c_str(), R_OK) == 0; });
+    return magicMouseAccess(sysClassInput, devInput) != MouseAccess::refused;
 }
 
 bool canWriteUinput(const std::filesystem::path& uinput) {
