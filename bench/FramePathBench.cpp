@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Tavix/gestures/GestureEngine.h"
+#include "Tavix/gestures/SystemGestures.h"
 #include "Tavix/touch/MultitouchManager.h"
 #include "bench/AllocationCounter.h"
 #include "bench/DiscardingBackend.h"
@@ -16,10 +17,12 @@ namespace tavix {
 namespace {
 
 // The whole frame path: mtCallback → dispatch → onFrame → GestureEngine::process, fingers staying
-// down (resting, or moving by a fraction of a millimetre each frame).
+// down (resting, or moving by a fraction of a millimetre each frame); with `system`, the system
+// gestures' recogniser too, all four switches on.
 void framePath(benchmark::State& state) {
     const auto contacts = static_cast<int>(state.range(0));
     const bool moving = state.range(1) != 0;
+    const bool system = state.range(2) != 0;
 
     auto clock = std::make_shared<platform::VirtualClock>(100.0);
     platform::installClock(clock);
@@ -33,9 +36,13 @@ void framePath(benchmark::State& state) {
                              .heightMM = 90};
     MultitouchManagerTestAccess::setActive({mouse});
     auto engine = std::make_unique<GestureEngine>();
-    MultitouchManager::shared().onFrame = [&engine](const MTDeviceInfo&,
-                                                    std::span<const Touch> touches) {
+    auto gestures = std::make_unique<SystemGestures>();
+    gestures->setSwitches(
+        {.pageSwipe = true, .fullscreenSwipe = true, .missionControlTap = true, .smartZoom = true});
+    MultitouchManager::shared().onFrame = [&engine, &gestures, system](
+                                              const MTDeviceInfo&, std::span<const Touch> touches) {
         engine->process(touches);
+        if (system) gestures->process(touches);
     };
 
     std::vector<MTTouch> records(static_cast<std::size_t>(contacts));
@@ -65,8 +72,8 @@ void framePath(benchmark::State& state) {
 }
 
 BENCHMARK(framePath)
-    ->ArgsProduct({{1, 2, 3, 5}, {0, 1}})
-    ->ArgNames({"contacts", "moving"})
+    ->ArgsProduct({{1, 2, 3, 5}, {0, 1}, {0, 1}})
+    ->ArgNames({"contacts", "moving", "system"})
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 

@@ -44,6 +44,12 @@ struct ShowDesktopMessage {
     friend bool operator==(const ShowDesktopMessage&, const ShowDesktopMessage&) = default;
 };
 
+// The EWMH _NET_CURRENT_DESKTOP request for the workspace `step` places away (-1 left, +1 right).
+struct SwitchDesktopMessage {
+    int step = 0;
+    friend bool operator==(const SwitchDesktopMessage&, const SwitchDesktopMessage&) = default;
+};
+
 // A program and its arguments, started without a shell.
 struct CommandLine {
     std::vector<std::string> words;
@@ -51,6 +57,7 @@ struct CommandLine {
 };
 
 // One way of doing a desktop action; an action tries its triggers in turn until one works.
-using Trigger = std::variant<DBusCall, LiveShortcut, ChordTrigger, ShowDesktopMessage, CommandLine>;
+using Trigger = std::variant<DBusCall, LiveShortcut, ChordTrigger, ShowDesktopMessage,
+                             SwitchDesktopMessage, CommandLine>;
 
 }  // namespace tavix::platform::desktop
