@@ -39,6 +39,12 @@ std::string_view reportText(SystemGesture gesture, SystemDirection direction) {
     return "";
 }
 
+// Without hypot's overflow care, which costs more than the rest of a frame; distances here are
+// a few millimetres.
+double distanceMM(Point a, Point b) {
+    return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y));
+}
+
 // Whether a travel is a horizontal swipe, and if so whether toward growing x.
 std::optional<bool> swipeTowardGrowingX(double travelNx, Point travelMM) {
     if (!(std::abs(travelNx) >= kSwipeMinTravel)) return std::nullopt;
@@ -104,19 +110,22 @@ bool SystemGestures::pressedDuringSequence() const {
 void SystemGestures::process(std::span<const Touch> touches) {
     // The engine ignores such a frame whole; so does this, to see the same fingers.
     if (!std::ranges::all_of(touches, [](const Touch& t) { return isFinite(t.pt); })) return;
-
-    const Tuning t = tuning();
-    const double now = platform::clock().uptime();
     const auto count = static_cast<std::size_t>(
         std::ranges::count_if(touches, [](const Touch& touch) { return isTouching(touch.state); }));
 
     if (count == 0) {
-        if (inSequence_) endSequence(t, now);
+        if (inSequence_) endSequence(tuning(), platform::clock().uptime());
         return;
     }
+    // Fingers resting or scrolling past every window: nothing to do until their number changes.
+    if (inSequence_ && (void_ || (settled_ && count == settledCount_))) return;
+
+    const Tuning t = tuning();
+    const double now = platform::clock().uptime();
     if (!inSequence_) {
         inSequence_ = true;
         void_ = false;
+        settled_ = false;
         sequenceStart_ = now;
         peak_ = 0;
         known_ = 0;
@@ -131,6 +140,11 @@ void SystemGestures::process(std::span<const Touch> touches) {
 
     track(touches, now);
     if (!void_ && !swiped_) swipe(t, count, now);
+
+    const double swipeFrom = count == 2 && pairFormed_ ? pairStart_ : sequenceStart_;
+    settled_ = now - sequenceStart_ > std::max(t.oneTapMaxDuration, t.tapMaxDuration) &&
+               (swiped_ || now - swipeFrom > kSwipeMaxDurationS);
+    settledCount_ = count;
 }
 
 void SystemGestures::track(std::span<const Touch> touches, double now) {
@@ -152,7 +166,7 @@ void SystemGestures::track(std::span<const Touch> touches, double now) {
         }
         finger->at = touch.pt;
         finger->atNx = touch.nx;
-        finger->maxMove = std::max(finger->maxMove, distance(finger->start, touch.pt));
+        finger->maxMove = std::max(finger->maxMove, distanceMM(finger->start, touch.pt));
     }
     if (known_ == 2 && !pairFormed_) {
         pairFormed_ = true;
@@ -160,7 +174,7 @@ void SystemGestures::track(std::span<const Touch> touches, double now) {
         pairNx_ = (fingers_[0].atNx + fingers_[1].atNx) / 2;
         pairMean_ = {(fingers_[0].at.x + fingers_[1].at.x) / 2,
                      (fingers_[0].at.y + fingers_[1].at.y) / 2};
-        pairSpread_ = distance(fingers_[0].at, fingers_[1].at);
+        pairSpread_ = distanceMM(fingers_[0].at, fingers_[1].at);
     }
 }
 
@@ -173,7 +187,7 @@ void SystemGestures::swipe(const Tuning& t, std::size_t count, double now) {
     } else if (count == 2 && pairFormed_ && t.on.fullscreenSwipe) {
         const Finger& a = fingers_[0];
         const Finger& b = fingers_[1];
-        const double change = std::abs(distance(a.at, b.at) - pairSpread_);
+        const double change = std::abs(distanceMM(a.at, b.at) - pairSpread_);
         if (change > std::min(kSwipeMaxSpreadChangeMM, t.zoomStartMM)) {
             void_ = true;
             return;

@@ -94,6 +94,9 @@ class SystemGestures {
     // The current touch sequence; frame thread only.
     bool inSequence_ = false;
     bool void_ = false;  // fires nothing more until the surface is empty
+    // Past every time window with this many fingers: nothing can fire until the count changes.
+    bool settled_ = false;
+    std::size_t settledCount_ = 0;
     double sequenceStart_ = 0;
     std::size_t peak_ = 0;
     std::array<Finger, 2> fingers_{};
