@@ -18,6 +18,7 @@
 #include "Tavix/app/UserDefaults.h"
 #include "Tavix/events/InputMonitor.h"
 #include "Tavix/gestures/GestureEngine.h"
+#include "Tavix/gestures/SystemGestures.h"
 #include "Tavix/mouse_settings/MouseSettings.h"
 #include "Tavix/touch/MultitouchManager.h"
 #include "platform/Clock.h"
@@ -186,16 +187,16 @@ void AppState::setSecondaryClick(SecondaryClick mode) {
     assign(secondaryClick_, mode, &AppState::secondaryClickChanged);
 }
 void AppState::setSmartZoom(bool on) {
-    assign(smartZoom_, on, &AppState::smartZoomChanged);
+    if (assign(smartZoom_, on, &AppState::smartZoomChanged)) pushSwitches();
 }
 void AppState::setMissionControlTap(bool on) {
-    assign(missionControlTap_, on, &AppState::missionControlTapChanged);
+    if (assign(missionControlTap_, on, &AppState::missionControlTapChanged)) pushSwitches();
 }
 void AppState::setFullscreenSwipe(bool on) {
-    assign(fullscreenSwipe_, on, &AppState::fullscreenSwipeChanged);
+    if (assign(fullscreenSwipe_, on, &AppState::fullscreenSwipeChanged)) pushSwitches();
 }
 void AppState::setPageSwipe(bool on) {
-    assign(pageSwipe_, on, &AppState::pageSwipeChanged);
+    if (assign(pageSwipe_, on, &AppState::pageSwipeChanged)) pushSwitches();
 }
 
 void AppState::reloadMouseSettings() {
@@ -218,8 +219,22 @@ void AppState::assignFlag(bool& field, bool value, Signal signal) {
 }
 
 void AppState::setLive(LiveStatus status) {
+    if (status.lastGestureTime == engineGestureTime_ && systemGestureShown_) {
+        status.lastGesture = live_.lastGesture;
+        status.lastGestureTime = live_.lastGestureTime;
+    } else {
+        engineGestureTime_ = status.lastGestureTime;
+        systemGestureShown_ = false;
+    }
     // Every report is announced: two equal gestures in a row are two gestures.
     live_ = std::move(status);
+    emit liveChanged();
+}
+
+void AppState::showSystemGesture(std::string text) {
+    live_.lastGesture = std::move(text);
+    live_.lastGestureTime = platform::clock().wallNow();
+    systemGestureShown_ = true;
     emit liveChanged();
 }
 
@@ -247,6 +262,14 @@ void AppState::push() {
     config.zoomStartMM = 7 - z * 5;
     config.zoomGain = zoomSpeed();
     GestureEngine::shared().setConfig(config);
+    SystemGestures::shared().setConfig(config);
+}
+
+void AppState::pushSwitches() {
+    SystemGestures::shared().setSwitches({.pageSwipe = pageSwipe_,
+                                          .fullscreenSwipe = fullscreenSwipe_,
+                                          .missionControlTap = missionControlTap_,
+                                          .smartZoom = smartZoom_});
 }
 
 void AppState::installHandlers() {
@@ -260,10 +283,16 @@ void AppState::installHandlers() {
         platform::mainQueue().async(
             [status = std::move(status)]() mutable { shared().setLive(std::move(status)); });
     };
+    SystemGestures::shared().onGesture = [](const SystemGestureReport& report) {
+        platform::mainQueue().async([text = std::string(report.text)]() mutable {
+            shared().showSystemGesture(std::move(text));
+        });
+    };
 }
 
 void AppState::handleFrame(Locked<double>& previewStamp, std::span<const Touch> touches) {
     GestureEngine::shared().process(touches);
+    SystemGestures::shared().process(touches);
 
     // A frame the engine ignores as a glitch leaves the picture as it was.
     const bool glitch = std::any_of(touches.begin(), touches.end(), [](const Touch& touch) {
@@ -306,6 +335,7 @@ void AppState::rescan() {
 
 void AppState::boot() {
     push();
+    pushSwitches();
     installHandlers();
     rescan();
     auto& monitor = InputMonitor::shared();

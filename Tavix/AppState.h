@@ -12,6 +12,7 @@
 #include "Tavix/gestures/GestureConfig.h"
 #include "Tavix/gestures/LiveStatus.h"
 #include "Tavix/gestures/Locked.h"
+#include "Tavix/gestures/SystemGesture.h"
 #include "Tavix/mouse_settings/SecondaryClick.h"
 #include "Tavix/touch/Touch.h"
 
@@ -155,6 +156,8 @@ class AppState : public QObject {
 
     // Builds the configuration from the settings and hands it to the engine in one piece.
     void push();
+    // Hands the four system-gesture mirrors to their recogniser.
+    void pushSwitches();
     void installHandlers();
     void tick();
     void writeDiagnostics();
@@ -168,6 +171,7 @@ class AppState : public QObject {
     // The three flags that make permissionsOK.
     void assignFlag(bool& field, bool value, Signal signal);
     void setLive(LiveStatus status);
+    void showSystemGesture(std::string text);
     void setTouchPoints(QList<QPointF> points);
 
     // In order of creation.
@@ -186,6 +190,10 @@ class AppState : public QObject {
     std::optional<QString> mouseName_;
     const bool mtAvailable_;
     LiveStatus live_;
+    // The engine repeats its last gesture with every finger count; a system gesture recognised
+    // since that one stays on show.
+    platform::WallTime engineGestureTime_ = LiveStatus::kDistantPast;
+    bool systemGestureShown_ = false;
     QList<QPointF> touchPoints_;
     bool launchAtLogin_;
     QTimer* timer_ = nullptr;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Tavix/gestures/GestureEngine.h"
+#include "Tavix/gestures/SystemGestures.h"
 #include "Tavix/touch/MultitouchManager.h"
 #include "bench/AllocationCounter.h"
 #include "bench/DiscardingBackend.h"
@@ -67,6 +68,50 @@ void framePath(benchmark::State& state) {
 BENCHMARK(framePath)
     ->ArgsProduct({{1, 2, 3, 5}, {0, 1}})
     ->ArgNames({"contacts", "moving"})
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// What the system gestures add to each frame of the path above, all four switches on, the
+// fingers sliding sideways too slowly to swipe (scrolling). `early`: every frame inside the first
+// 0.4 s of the touch, where swipes and taps are still measured; otherwise fingers that have been
+// down for a while. The clock is virtual: the real one adds its read to early frames.
+void systemGestures(benchmark::State& state) {
+    const auto contacts = static_cast<int32_t>(state.range(0));
+    const bool early = state.range(1) != 0;
+
+    auto clock = std::make_shared<platform::VirtualClock>(100.0);
+    platform::installClock(clock);
+    bench::installDiscardingEvents();
+    SystemGestures gestures;
+    gestures.setSwitches(
+        {.pageSwipe = true, .fullscreenSwipe = true, .missionControlTap = true, .smartZoom = true});
+
+    std::vector<Touch> touches(static_cast<std::size_t>(contacts));
+    for (int32_t i = 0; i < contacts; ++i) {
+        const double x = 0.2 + 0.12 * i;
+        touches[static_cast<std::size_t>(i)] = {
+            .id = i + 1, .state = 5, .nx = x, .ny = 0.5, .pt = {x * 50, 45}};
+    }
+    int frame = 0;
+    auto deliver = [&] {
+        for (auto& touch : touches) {
+            touch.nx += 1e-6;
+            touch.pt.x += 5e-5;
+        }
+        if (!early) clock->set(100.0 + ++frame * 0.011);
+        gestures.process(touches);
+    };
+    for (int i = 0; i < 50; ++i) deliver();
+    const std::size_t allocationsBefore = bench::allocationCount();
+    for (auto _ : state) deliver();
+    state.counters["allocs/frame"] =
+        static_cast<double>(bench::allocationCount() - allocationsBefore) /
+        static_cast<double>(state.iterations());
+}
+
+BENCHMARK(systemGestures)
+    ->ArgsProduct({{1, 2, 3}, {1, 0}})
+    ->ArgNames({"contacts", "early"})
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 

@@ -154,6 +154,17 @@ void EventLog::status(double t, const LiveStatus& status) {
     end();
 }
 
+void EventLog::system(double t, SystemGesture gesture, SystemDirection direction) {
+    begin(t);
+    line_ += ",\"system\":";
+    appendString(line_, systemGestureName(gesture));
+    if (direction != SystemDirection::none) {
+        line_ += ",\"direction\":";
+        appendString(line_, systemDirectionName(direction));
+    }
+    end();
+}
+
 void EventLog::opened(double t, const std::string& path, const std::vector<std::string>& args) {
     begin(t);
     line_ += ",\"open\":";

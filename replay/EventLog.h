@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Tavix/gestures/LiveStatus.h"
+#include "Tavix/gestures/SystemGesture.h"
 #include "platform/events/Event.h"
 
 namespace tavix::replay {
@@ -24,6 +25,7 @@ class EventLog {
 
     void posted(double t, platform::EventTapLocation location, const platform::Event& event);
     void status(double t, const LiveStatus& status);
+    void system(double t, SystemGesture gesture, SystemDirection direction);
     void opened(double t, const std::string& path, const std::vector<std::string>& args);
     void input(double t, std::string_view name, bool passed);
     // A notification inside the process, such as the request for the settings window.

@@ -8,6 +8,8 @@
 #include "Tavix/events/EventMarker.h"
 #include "Tavix/events/InputMonitor.h"
 #include "Tavix/gestures/GestureEngine.h"
+#include "Tavix/gestures/SystemGestures.h"
+#include "Tavix/mouse_settings/MouseSettings.h"
 #include "Tavix/touch/MultitouchManager.h"
 
 namespace tavix::replay {
@@ -51,8 +53,16 @@ Replay::Replay(std::ostream& log, const std::filesystem::path& framework)
 
     auto& engine = GestureEngine::shared();
     engine.onStatus = [this](const LiveStatus& status) { log_.status(now(), status); };
-    manager_->onFrame = [&engine](const MTDeviceInfo&, std::span<const Touch> touches) {
+    // Off until a script turns them on, so that every script keeps the log it always had.
+    auto& system = SystemGestures::shared();
+    system.setSwitches({});
+    system.setConfig(engine.config());
+    system.onGesture = [this](const SystemGestureReport& report) {
+        log_.system(now(), report.gesture, report.direction);
+    };
+    manager_->onFrame = [&engine, &system](const MTDeviceInfo&, std::span<const Touch> touches) {
         engine.process(touches);
+        system.process(touches);
     };
     InputMonitor::shared().start();
 }
@@ -61,6 +71,7 @@ Replay::~Replay() {
     manager_->stopAll();
     manager_->onFrame = nullptr;
     GestureEngine::shared().onStatus = nullptr;
+    SystemGestures::shared().onGesture = nullptr;
     InputMonitor::shared().stop();
 }
 
@@ -177,6 +188,7 @@ std::string Replay::run(const line::Action& action) {
         GestureConfig changed = engine.config();
         applyConfig(*config, changed);
         engine.setConfig(changed);
+        SystemGestures::shared().setConfig(changed);
     } else if (const auto* attach = std::get_if<line::Attach>(&action)) {
         if (!known(attach->device)) return unknown(attach->device);
         if (control_) control_->attach(attach->device);
@@ -195,8 +207,35 @@ std::string Replay::run(const line::Action& action) {
         services_.workspace->setExistingPaths(exists->paths);
     } else if (const auto* dryRun = std::get_if<line::DryRun>(&action)) {
         Actions::dryRun = dryRun->on;
+    } else if (const auto* mouse = std::get_if<line::Mouse>(&action)) {
+        setMouse(*mouse);
     }
     return {};
+}
+
+// Stored as the settings window stores them, then read back, as the application's mirrors are.
+void Replay::setMouse(const line::Mouse& mouse) {
+    auto& system = SystemGestures::shared();
+    SystemGestureSwitches on = system.switches();
+    const struct {
+        const std::optional<bool>& value;
+        void (*store)(bool);
+        bool (*load)();
+        bool& mirror;
+    } switches[] = {
+        {mouse.pageSwipe, &MouseSettings::setPageSwipe, &MouseSettings::pageSwipe, on.pageSwipe},
+        {mouse.fullscreenSwipe, &MouseSettings::setFullscreenSwipe, &MouseSettings::fullscreenSwipe,
+         on.fullscreenSwipe},
+        {mouse.missionControlTap, &MouseSettings::setMissionControlTap,
+         &MouseSettings::missionControlTap, on.missionControlTap},
+        {mouse.smartZoom, &MouseSettings::setSmartZoom, &MouseSettings::smartZoom, on.smartZoom},
+    };
+    for (const auto& s : switches) {
+        if (!s.value) continue;
+        s.store(*s.value);
+        s.mirror = s.load();
+    }
+    system.setSwitches(on);
 }
 
 void Replay::rescan() {

@@ -38,6 +38,7 @@ class Replay {
     std::string apply(const line::Device& device);
     std::string apply(const line::Timed& timed);
     std::string run(const line::Action& action);
+    void setMouse(const line::Mouse& mouse);
     void rescan();
     double now() const;
 

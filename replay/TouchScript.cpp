@@ -202,9 +202,28 @@ line::Config config(const json& c) {
     return out;
 }
 
+line::Mouse mouse(const json& m) {
+    if (!m.is_object()) fail("\"mouse\" must be an object");
+    line::Mouse out;
+    const std::pair<const char*, std::optional<bool> line::Mouse::*> switches[] = {
+        {"pageSwipe", &line::Mouse::pageSwipe},
+        {"fullscreenSwipe", &line::Mouse::fullscreenSwipe},
+        {"missionControlTap", &line::Mouse::missionControlTap},
+        {"smartZoom", &line::Mouse::smartZoom},
+    };
+    for (const auto& item : m.items()) {
+        const auto* known = std::find_if(std::begin(switches), std::end(switches),
+                                         [&](const auto& s) { return item.key() == s.first; });
+        if (known == std::end(switches)) fail("unknown mouse setting " + quote(item.key()));
+        out.*known->second = boolean(item.value(), "mouse " + quote(item.key()));
+    }
+    return out;
+}
+
 line::Action action(const json& object) {
-    static constexpr const char* kActions[] = {"frame",  "cursor", "input", "config", "attach",
-                                               "detach", "rescan", "poll",  "exists", "dryRun"};
+    static constexpr const char* kActions[] = {"frame",  "cursor", "input",  "config",
+                                               "attach", "detach", "rescan", "poll",
+                                               "exists", "dryRun", "mouse"};
     const char* chosen = nullptr;
     for (const char* name : kActions) {
         if (!object.contains(name)) continue;
@@ -216,7 +235,7 @@ line::Action action(const json& object) {
     if (!chosen)
         fail(
             "a timed line needs one of frame, cursor, input, config, attach, detach, "
-            "rescan, poll, exists, dryRun");
+            "rescan, poll, exists, dryRun, mouse");
     const std::string name = chosen;
     if (name == "input") {
         onlyMembers(object, {"t", "input", "marker"}, "");
@@ -247,6 +266,7 @@ line::Action action(const json& object) {
         for (const json& path : value) out.paths.insert(string(path, "each path"));
         return out;
     }
+    if (name == "mouse") return mouse(value);
     return line::DryRun{boolean(value, "\"dryRun\"")};
 }
 

@@ -68,9 +68,16 @@ struct Exists {
 struct DryRun {
     bool on;
 };
+// The system-gesture switches of the mouse settings that the line names; the others stay.
+struct Mouse {
+    std::optional<bool> pageSwipe;
+    std::optional<bool> fullscreenSwipe;
+    std::optional<bool> missionControlTap;
+    std::optional<bool> smartZoom;
+};
 
-using Action =
-    std::variant<Frame, Cursor, Input, Config, Attach, Detach, Rescan, Poll, Exists, DryRun>;
+using Action = std::variant<Frame, Cursor, Input, Config, Attach, Detach, Rescan, Poll, Exists,
+                            DryRun, Mouse>;
 
 struct Timed {
     double t = 0;

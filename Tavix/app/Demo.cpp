@@ -259,8 +259,10 @@ void Demo::apply(const line::Action& action) {
         event->setType(input->type);
         if (input->marker) event->setIntegerValue(EventField::eventSourceUserData, kTavixEventMarker);
         events.injectPhysical(*event);
-    } else if (std::holds_alternative<line::Config>(action)) {
-        // The settings window owns the configuration in the demo, so what it shows is what runs.
+    } else if (std::holds_alternative<line::Config>(action) ||
+               std::holds_alternative<line::Mouse>(action)) {
+        // The settings window owns the configuration and the mouse settings in the demo, so what
+        // it shows is what runs.
     } else if (const auto* attach = std::get_if<line::Attach>(&action)) {
         control_->attach(attach->device);
     } else if (const auto* detach = std::get_if<line::Detach>(&action)) {

@@ -60,6 +60,16 @@ void Actions::rightClick() {
     stampAndPost(up, EventTapLocation::hid);
 }
 
+void Actions::otherClick(MouseButton button) {
+    auto& events = platform::eventSystem();
+    const Point at = cursorLocation();
+    const auto* src = source();
+    auto down = events.createMouseEvent(src, EventType::otherMouseDown, at, button);
+    stampAndPost(down, EventTapLocation::hid);
+    auto up = events.createMouseEvent(src, EventType::otherMouseUp, at, button);
+    stampAndPost(up, EventTapLocation::hid);
+}
+
 void Actions::magnify(double amount, GesturePhase phase) {
     auto event = platform::eventSystem().createEvent(nullptr);
     if (!event) return;

@@ -25,6 +25,8 @@ class Actions {
     static Point cursorLocation();
     static void leftClick(Point at, int64_t clickState);
     static void rightClick();
+    // A press and release of another button (back, forward) where the pointer is.
+    static void otherClick(platform::MouseButton button);
     static void magnify(double amount, GesturePhase phase);
     static void key(uint16_t code, platform::EventFlags flags);
     static void zoomKey(bool zoomIn);
@@ -34,6 +36,8 @@ class Actions {
     static constexpr uint16_t kKeyEqual = 24;
     static constexpr uint16_t kKeyMinus = 27;
     static constexpr uint16_t kKeySpace = 49;
+    static constexpr uint16_t kKeyLeftArrow = 123;
+    static constexpr uint16_t kKeyRightArrow = 124;
 
   private:
     static const platform::EventSource* source();

@@ -2,6 +2,7 @@
 
 #include "Tavix/events/EventMarker.h"
 #include "Tavix/gestures/GestureEngine.h"
+#include "Tavix/gestures/SystemGestures.h"
 #include "platform/events/EventSystem.h"
 
 namespace tavix {
@@ -51,15 +52,18 @@ Event* InputMonitor::callback(platform::EventTapProxy*, EventType type, Event* e
         return event;
     }
     auto& engine = GestureEngine::shared();
+    auto& system = SystemGestures::shared();
     switch (type) {
         case EventType::leftMouseDown:
         case EventType::rightMouseDown:
         case EventType::otherMouseDown:
             engine.notePhysicalClick();
+            system.notePhysicalClick();
             return event;
         case EventType::scrollWheel:
             engine.noteScroll();
-            return engine.shouldSuppressScroll() ? nullptr : event;
+            // The driver's wheel of a recognised swipe's own movement is held back too.
+            return engine.shouldSuppressScroll() || system.holdsWheel() ? nullptr : event;
         case EventType::magnify:
             return engine.shouldSuppressScroll() ? nullptr : event;
         // Not ours to judge: releases, motion, keys, our own gesture type.

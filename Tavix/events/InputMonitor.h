@@ -7,8 +7,9 @@
 namespace tavix {
 
 // Watches the user's own clicks and scrolls through an event tap: they cancel taps in progress,
-// and scrolling is held back while a zoom runs. Our own marked events pass untouched. Used on the
-// main thread; the tap's callback runs there too.
+// and scrolling is held back while a zoom runs, and from a system swipe until its fingers lift.
+// Our own marked events pass untouched. Used on the main thread; the tap's callback runs there
+// too.
 class InputMonitor {
   public:
     // Button presses (1, 3, 25), scroll wheel (22), gesture (29) and magnify (30) events.

@@ -1,6 +1,7 @@
 #include "Tavix/ui/SettingsView.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -27,6 +28,20 @@
 
 namespace tavix::ui {
 namespace {
+
+// The system gestures' reports, for lupdate; the line shows every other report as it is.
+[[maybe_unused]] constexpr const char* kSystemGestureReports[] = {
+    QT_TRANSLATE_NOOP("tavix::LastGesture", "单指轻扫 → 后退"),
+    QT_TRANSLATE_NOOP("tavix::LastGesture", "单指轻扫 → 前进"),
+    QT_TRANSLATE_NOOP("tavix::LastGesture", "双指轻扫 → 上一个桌面"),
+    QT_TRANSLATE_NOOP("tavix::LastGesture", "双指轻扫 → 下一个桌面"),
+    QT_TRANSLATE_NOOP("tavix::LastGesture", "双指连按两下 → 调度中心"),
+    QT_TRANSLATE_NOOP("tavix::LastGesture", "单指连按两下 → 智能缩放"),
+};
+
+QString lastGestureText(const std::string& report) {
+    return QCoreApplication::translate("tavix::LastGesture", report.c_str());
+}
 
 constexpr int kFormMargin = 20;
 constexpr int kSectionSpacing = 18;
@@ -213,12 +228,12 @@ FormSection* SettingsView::header() {
     connection->setSpacing(kHeaderLineSpacing);
     connection->addWidget(connectionDot_, 0, Qt::AlignVCenter);
     connection->addWidget(connectionText_, 1);
-    lastGesture_ = new QLabel(QString::fromStdString(s_.live().lastGesture));
+    lastGesture_ = new QLabel(lastGestureText(s_.live().lastGesture));
     quiet(lastGesture_, TextStyles::monospacedCaption());
     // One line: a long report is cut at the edge rather than widening the window.
     lastGesture_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     connect(&s_, &AppState::liveChanged, lastGesture_,
-            [this] { lastGesture_->setText(QString::fromStdString(s_.live().lastGesture)); });
+            [this] { lastGesture_->setText(lastGestureText(s_.live().lastGesture)); });
 
     auto* lines = new QVBoxLayout;
     lines->setSpacing(kHeaderLineSpacing);
@@ -468,7 +483,8 @@ FormSection* SettingsView::mouse() {
                  [this] { MouseSettings::setSecondaryClick(s_.secondaryClick()); });
 
     section->addRow(bindSwitch(
-        new SwitchRow(tr("智能缩放"), tr("单指连按两下"), QStringLiteral("magnifyingglass"),
+        new SwitchRow(tr("智能缩放"), tr("单指连按两下 · 放大指针下的内容，再按两下还原"),
+                      QStringLiteral("magnifyingglass"),
                       systemColor(SystemColor::yellow)),
         &AppState::smartZoom, &AppState::setSmartZoom, &AppState::smartZoomChanged));
     writeThrough(&AppState::smartZoomChanged,
@@ -480,20 +496,21 @@ FormSection* SettingsView::systemGestures() {
     auto* section = new FormSection(
         tr("系统手势"), tr("若双指缩放时容易误触切换全屏应用，可关闭「在全屏应用间轻扫」。"));
     section->addRow(bindSwitch(
-        new SwitchRow(tr("在页面间轻扫"), tr("单指左右轻扫"),
+        new SwitchRow(tr("在页面间轻扫"), tr("单指左右轻扫 · 后退 / 前进"),
                       QStringLiteral("arrow.left.arrow.right"), systemColor(SystemColor::blue)),
         &AppState::pageSwipe, &AppState::setPageSwipe, &AppState::pageSwipeChanged));
     writeThrough(&AppState::pageSwipeChanged,
                  [this] { MouseSettings::setPageSwipe(s_.pageSwipe()); });
     section->addRow(bindSwitch(
-        new SwitchRow(tr("在全屏应用间轻扫"), tr("双指左右轻扫"),
+        new SwitchRow(tr("在全屏应用间轻扫"), tr("双指左右轻扫 · 切换到左 / 右侧的工作区"),
                       QStringLiteral("rectangle.on.rectangle"), systemColor(SystemColor::indigo)),
         &AppState::fullscreenSwipe, &AppState::setFullscreenSwipe,
         &AppState::fullscreenSwipeChanged));
     writeThrough(&AppState::fullscreenSwipeChanged,
                  [this] { MouseSettings::setFullscreenSwipe(s_.fullscreenSwipe()); });
     section->addRow(bindSwitch(
-        new SwitchRow(tr("调度中心"), tr("双指连按两下"), QStringLiteral("square.grid.2x2.fill"),
+        new SwitchRow(tr("调度中心"), tr("双指连按两下 · 打开或关闭概览"),
+                      QStringLiteral("square.grid.2x2.fill"),
                       systemColor(SystemColor::gray)),
         &AppState::missionControlTap, &AppState::setMissionControlTap,
         &AppState::missionControlTapChanged));

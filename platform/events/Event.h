@@ -44,7 +44,8 @@ enum class EventField : uint32_t {
     gesturePhase = 132,
 };
 
-enum class MouseButton : uint32_t { left = 0, right = 1, center = 2 };
+// Buttons 3 and 4 are the side buttons that browsers and file managers take as back and forward.
+enum class MouseButton : uint32_t { left = 0, right = 1, center = 2, back = 3, forward = 4 };
 
 // Where an event enters the stream; taps at a location see what enters there or earlier.
 enum class EventTapLocation : uint32_t { hid = 0, session = 1, annotatedSession = 2 };
@@ -52,6 +53,7 @@ enum class EventTapLocation : uint32_t { hid = 0, session = 1, annotatedSession 
 enum class EventSourceStateID : int32_t { privateState = -1, combinedSession = 0, hidSystem = 1 };
 
 using EventFlags = uint64_t;
+inline constexpr EventFlags kEventFlagMaskControl = 0x40000;
 inline constexpr EventFlags kEventFlagMaskCommand = 0x100000;
 
 using EventMask = uint64_t;

@@ -12,6 +12,7 @@
 #include "Tavix/AppState.h"
 #include "Tavix/events/InputMonitor.h"
 #include "Tavix/gestures/GestureEngine.h"
+#include "Tavix/gestures/SystemGestures.h"
 #include "Tavix/touch/MultitouchManager.h"
 #include "platform/multitouch/SimControlLoader.h"
 #include "platform/preferences/sim/InMemoryPreferenceStore.h"
@@ -62,6 +63,7 @@ class AppFixture : public ::testing::Test {
         MultitouchManager::shared().stopAll();
         MultitouchManager::shared().onFrame = nullptr;
         GestureEngine::shared().onStatus = nullptr;
+        SystemGestures::shared().onGesture = nullptr;
         InputMonitor::shared().stop();
         AppStateTestAccess::reset();
         platform::installPreferenceStore(previousStore_);

@@ -125,6 +125,8 @@ TEST_F(AppStateSettings, OnlyDoubleClickAmongTheMirrorsPushes) {
 
 using AppStateFrames = AppFixture;
 
+QJsonObject readStatus(const std::filesystem::path& path);
+
 TEST_F(AppStateFrames, PreviewIsThrottledButTheEngineSeesEveryFrameAndLiftsGoThrough) {
     attachMouse();
     auto& s = state();
@@ -159,6 +161,36 @@ TEST_F(AppStateFrames, PreviewIsThrottledButTheEngineSeesEveryFrameAndLiftsGoThr
     frame(10.200, {simContact(3, std::numeric_limits<float>::quiet_NaN(), 0.25f, 5)});
     platform.queue->drain();
     EXPECT_EQ(s.touchPoints(), QList<QPointF>({{0.5, 0.25}}));
+}
+
+// The switches reach the recogniser as soon as a mirror changes; its report is the last gesture,
+// in the window and in status.json, until the engine recognises one of its own.
+TEST_F(AppStateFrames, SystemGesturesFollowTheMirrorsAndShowAsTheLastGesture) {
+    attachMouse();
+    auto& s = state();
+    s.boot();
+    auto& system = SystemGestures::shared();
+    EXPECT_EQ(system.switches(), (SystemGestureSwitches{true, true, true, true}));
+    s.setFullscreenSwipe(false);
+    EXPECT_FALSE(system.switches().fullscreenSwipe);
+    s.setPageSwipe(false);
+    s.setPageSwipe(true);
+    EXPECT_TRUE(system.switches().pageSwipe);
+
+    for (int i = 0; i <= 4; ++i) {
+        frame(200 + i * 0.02, {simContact(1, 0.3f + 0.1f * static_cast<float>(i), 0.5f, i ? 5 : 4)});
+    }
+    frame(200.2, {});
+    platform.queue->drain();
+    EXPECT_EQ(s.live().lastGesture, "单指轻扫 → 后退");
+    EXPECT_EQ(s.live().fingers, 0);
+    AppStateTestAccess::tick(s);
+    EXPECT_EQ(readStatus(statusFile())["lastGesture"].toString(), "单指轻扫 → 后退");
+
+    frame(210, {simContact(2, 0.5f, 0.5f, 4)});
+    frame(210.1, {});
+    platform.queue->drain();
+    EXPECT_EQ(s.live().lastGesture, "单指轻点 → 点按");
 }
 
 TEST_F(AppStateFrames, RescanNamesTheMouseOnlyWhenOneIsListed) {

@@ -12,6 +12,7 @@ namespace {
 
 using tavix::testing::FakeShortcuts;
 using tavix::testing::FakeShowDesktop;
+using tavix::testing::FakeSwitcher;
 using tavix::testing::MockService;
 using tavix::testing::PrivateBus;
 using tavix::testing::RecordingChords;
@@ -35,6 +36,7 @@ class DesktopActionsTest : public ::testing::Test {
         services.chords = chords;
         services.shortcuts = settings ? settings : shortcuts;
         services.showDesktop = showDesktop;
+        services.switchDesktop = switcher;
         services.log = log;
         services.spawn = [this](const std::vector<std::string>& words) {
             spawned.push_back(words);
@@ -58,6 +60,7 @@ class DesktopActionsTest : public ::testing::Test {
     std::shared_ptr<RecordingChords> chords = std::make_shared<RecordingChords>();
     std::shared_ptr<FakeShortcuts> shortcuts = std::make_shared<FakeShortcuts>();
     std::shared_ptr<FakeShowDesktop> showDesktop = std::make_shared<FakeShowDesktop>();
+    std::shared_ptr<FakeSwitcher> switcher = std::make_shared<FakeSwitcher>();
     std::shared_ptr<RecordingLog> log = std::make_shared<RecordingLog>();
     std::vector<std::vector<std::string>> spawned;
 };
@@ -94,6 +97,26 @@ TEST_F(DesktopActionsTest, GnomeWithoutItsShellOnTheBusFallsBackToKeysAndEwmhOnX
     EXPECT_EQ(showDesktop->toggles, 1);
 }
 
+// GNOME's binding read when the swipe happens, its default behind it; elsewhere EWMH on X11 only.
+TEST_F(DesktopActionsTest, WorkspaceSwitchesThroughTheLiveBindingOrEwmh) {
+    auto gnome = make("GNOME", "wayland");
+    shortcuts->bindings["org.gnome.desktop.wm.keybindings/switch-to-workspace-left"] =
+        "<Control><Alt>Left";
+    EXPECT_TRUE(gnome->run(DesktopAction::workspaceLeft));
+    EXPECT_TRUE(gnome->run(DesktopAction::workspaceRight));
+    EXPECT_THAT(chords->pressed, ElementsAre("ctrl+alt+left", "super+pagedown"));
+
+    chords->pressed.clear();
+    EXPECT_TRUE(make("", "x11")->run(DesktopAction::workspaceRight));
+    EXPECT_THAT(switcher->steps, ElementsAre(1));
+    EXPECT_THAT(chords->pressed, IsEmpty());
+    switcher->answer = false;  // no window manager that takes it
+    EXPECT_TRUE(make("", "x11")->run(DesktopAction::workspaceLeft));
+    EXPECT_TRUE(make("", "wayland")->run(DesktopAction::workspaceLeft));
+    EXPECT_THAT(switcher->steps, ElementsAre(1, -1));
+    EXPECT_THAT(chords->pressed, ElementsAre("ctrl+alt+left", "ctrl+alt+left"));
+}
+
 TEST_F(DesktopActionsTest, KdeCallsPlasmaKWinAndKRunner) {
     MockService plasma(bus.address(), "kde_plasma.py", "org.kde.krunner",
                        config.path() / "kde.log");
@@ -102,13 +125,16 @@ TEST_F(DesktopActionsTest, KdeCallsPlasmaKWinAndKRunner) {
     auto actions = make("", "wayland");
     EXPECT_EQ(actions->session().desktop, Desktop::kde);
     for (auto action : {DesktopAction::apps, DesktopAction::missionControl,
-                        DesktopAction::spotlight, DesktopAction::showDesktop}) {
+                        DesktopAction::spotlight, DesktopAction::showDesktop,
+                        DesktopAction::workspaceLeft, DesktopAction::workspaceRight}) {
         EXPECT_TRUE(actions->run(action));
     }
     EXPECT_THAT(plasma.calls(),
                 ElementsAre(HasSubstr("evaluateScript"), "activateLauncherMenu", "shortcutNames",
-                            "invokeShortcut \"Overview\"",
-                            "display", "shortcutNames", "invokeShortcut \"Show Desktop\""));
+                            "invokeShortcut \"Overview\"", "display", "shortcutNames",
+                            "invokeShortcut \"Show Desktop\"", "shortcutNames",
+                            "invokeShortcut \"Switch One Desktop to the Left\"", "shortcutNames",
+                            "invokeShortcut \"Switch One Desktop to the Right\""));
     EXPECT_THAT(chords->pressed, IsEmpty());
 }
 

@@ -99,6 +99,15 @@ struct FakeShortcuts final : platform::desktop::ShortcutSettings {
     std::map<std::string, std::string> bindings;
 };
 
+struct FakeSwitcher final : platform::desktop::DesktopSwitcher {
+    bool switchDesktop(int step) override {
+        steps.push_back(step);
+        return answer;
+    }
+    std::vector<int> steps;
+    bool answer = true;
+};
+
 struct FakeShowDesktop final : platform::desktop::ShowDesktopMessenger {
     bool toggleShowingDesktop() override {
         ++toggles;

@@ -38,6 +38,18 @@ TEST(GnomeShortcutSettings, ReadsTheFirstUsableAcceleratorAndSurvivesUnknownSche
     EXPECT_EQ(settings.chord({"org.example.NoSuchSchema", "show-desktop"}), std::nullopt);
 }
 
+// The schema GNOME installs, with its defaults (memory backend): the keys the desktop swipe
+// reads exist under these names and their first accelerator is one a keyboard can type.
+TEST(GnomeShortcutSettings, ReadsTheInstalledWorkspaceBindings) {
+    ScopedEnvironment backend("GSETTINGS_BACKEND", "memory");
+    GnomeShortcutSettings settings;
+    const auto left = settings.chord({"org.gnome.desktop.wm.keybindings", "switch-to-workspace-left"});
+    if (!left) GTEST_SKIP() << "GNOME's schemas are not installed (or another test's are loaded)";
+    EXPECT_EQ(*left, (KeyChord{{KEY_LEFTMETA}, KEY_PAGEUP}));
+    EXPECT_EQ(settings.chord({"org.gnome.desktop.wm.keybindings", "switch-to-workspace-right"}),
+              (KeyChord{{KEY_LEFTMETA}, KEY_PAGEDOWN}));
+}
+
 TEST(KdeShortcutSettings, ReadsTheActiveShortcutOfTheRightComponent) {
     TempDirectory config;
     const auto file = config.path() / "kglobalshortcutsrc";

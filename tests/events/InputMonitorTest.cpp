@@ -4,6 +4,7 @@
 #include "Tavix/events/EventMarker.h"
 #include "Tavix/events/InputMonitor.h"
 #include "Tavix/gestures/GestureEngine.h"
+#include "Tavix/gestures/SystemGestures.h"
 #include "platform/sim/SimulatedPlatform.h"
 
 namespace tavix::testing {
@@ -123,6 +124,33 @@ TEST_F(InputMonitorTest, WhileZoomingUnmarkedScrollsAndMagnifiesAreDropped) {
     EXPECT_THAT(verdicts({{EventType::scrollWheel, false}}), ElementsAre("dropped"));
     at(1.6);
     EXPECT_THAT(verdicts({{EventType::scrollWheel, false}}), ElementsAre("passed"));
+}
+
+// The driver's wheel from the swiping finger passes until the swipe is recognised, then is held
+// back until the finger lifts.
+TEST_F(InputMonitorTest, ASystemSwipeHoldsTheWheelBackFromRecognitionToLift) {
+    ASSERT_TRUE(InputMonitor::shared().start());
+    auto& system = SystemGestures::shared();
+    system.setSwitches({.pageSwipe = true});
+    auto swipeFrame = [&](double t, double x) {
+        at(t);
+        const std::vector<Touch> touches{{1, 4, x / 50, 0.5, {x, 45}}};
+        GestureEngine::shared().process(touches);
+        system.process(touches);
+        platform.queue->drain();
+    };
+    swipeFrame(0, 10);
+    swipeFrame(0.05, 18);
+    EXPECT_THAT(verdicts({{EventType::scrollWheel, false}}), ElementsAre("passed"));
+    swipeFrame(0.1, 26);  // recognised
+    EXPECT_THAT(verdicts({{EventType::scrollWheel, false}, {EventType::scrollWheel, false}}),
+                ElementsAre("dropped", "dropped"));
+    swipeFrame(0.6, 40);  // still down, long after
+    EXPECT_THAT(verdicts({{EventType::scrollWheel, false}}), ElementsAre("dropped"));
+    at(0.7);
+    system.process({});
+    EXPECT_THAT(verdicts({{EventType::scrollWheel, false}}), ElementsAre("passed"));
+    system.setSwitches({});
 }
 
 TEST_F(InputMonitorTest, PhysicalPressesAndScrollsCancelATapButOurOwnEventsDoNot) {

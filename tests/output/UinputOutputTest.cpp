@@ -122,6 +122,19 @@ TEST_F(UinputOutputTest, AChordSaysWhetherThereIsAKeyboardToTypeItOn) {
     EXPECT_FALSE(withoutDevices.pressChord({{KEY_LEFTMETA}, KEY_A}));
 }
 
+// The system gestures' output: back and forward are the side buttons, Control-arrow the desktop's
+// workspace on either side, run once for the key-down.
+TEST_F(UinputOutputTest, SideButtonsGoBackAndForwardAndControlArrowsSwitchWorkspaces) {
+    Actions::otherClick(MouseButton::back);
+    Actions::otherClick(MouseButton::forward);
+    Actions::key(Actions::kKeyLeftArrow, kEventFlagMaskControl);
+    Actions::key(Actions::kKeyRightArrow, kEventFlagMaskControl);
+    EXPECT_EQ(settle().size(), 4u);
+    EXPECT_THAT(recorder.frames(), ElementsAre(button(BTN_SIDE, true), button(BTN_SIDE, false),
+                                               button(BTN_EXTRA, true), button(BTN_EXTRA, false)));
+    EXPECT_THAT(ran, ElementsAre(DesktopAction::workspaceLeft, DesktopAction::workspaceRight));
+}
+
 TEST_F(UinputOutputTest, NativeZoomSendsWholeNotchesWithCtrlOnlyAroundEachBurst) {
     Actions::magnify(0, GesturePhase::began);
     Actions::magnify(0.25, GesturePhase::changed);   // 2 notches, 0.5 kept
@@ -182,7 +195,8 @@ TEST(UinputOutputCapabilities, TheDesktopSeesAPlainMouseAndAKeyboard) {
     };
     const auto pointer = output::UinputOutput::pointerCapabilities();
     EXPECT_EQ(pointer.name, "Tavix virtual pointer");
-    for (uint16_t code : {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE}) EXPECT_TRUE(has(pointer, EV_KEY, code));
+    for (uint16_t code : {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE, BTN_SIDE, BTN_EXTRA})
+        EXPECT_TRUE(has(pointer, EV_KEY, code));
     for (uint16_t code : {REL_X, REL_Y, REL_WHEEL, REL_HWHEEL, REL_WHEEL_HI_RES, REL_HWHEEL_HI_RES})
         EXPECT_TRUE(has(pointer, EV_REL, code));
     EXPECT_FALSE(has(pointer, EV_KEY, KEY_A));

@@ -264,8 +264,8 @@
         <translation>Smart Zoom</translation>
     </message>
     <message>
-        <source>单指连按两下</source>
-        <translation>Double-tap with one finger</translation>
+        <source>单指连按两下 · 放大指针下的内容，再按两下还原</source>
+        <translation>Double-tap with one finger · zoom in on what is under the pointer, double-tap again to zoom back</translation>
     </message>
     <message>
         <source>系统手势</source>
@@ -280,24 +280,24 @@
         <translation>Swipe Between Pages</translation>
     </message>
     <message>
-        <source>单指左右轻扫</source>
-        <translation>Swipe left or right with one finger</translation>
+        <source>单指左右轻扫 · 后退 / 前进</source>
+        <translation>Swipe left or right with one finger · back / forward</translation>
     </message>
     <message>
         <source>在全屏应用间轻扫</source>
         <translation>Swipe Between Full-Screen Apps</translation>
     </message>
     <message>
-        <source>双指左右轻扫</source>
-        <translation>Swipe left or right with two fingers</translation>
+        <source>双指左右轻扫 · 切换到左 / 右侧的工作区</source>
+        <translation>Swipe left or right with two fingers · the workspace on the left / right</translation>
     </message>
     <message>
         <source>调度中心</source>
         <translation>Mission Control</translation>
     </message>
     <message>
-        <source>双指连按两下</source>
-        <translation>Double-tap with two fingers</translation>
+        <source>双指连按两下 · 打开或关闭概览</source>
+        <translation>Double-tap with two fingers · open or close the overview</translation>
     </message>
     <message>
         <source>通用</source>
@@ -342,6 +342,33 @@
     <message>
         <source>关闭</source>
         <translation>Off</translation>
+    </message>
+</context>
+<context>
+    <name>tavix::LastGesture</name>
+    <message>
+        <source>单指轻扫 → 后退</source>
+        <translation>One-finger swipe → Back</translation>
+    </message>
+    <message>
+        <source>单指轻扫 → 前进</source>
+        <translation>One-finger swipe → Forward</translation>
+    </message>
+    <message>
+        <source>双指轻扫 → 上一个桌面</source>
+        <translation>Two-finger swipe → Previous desktop</translation>
+    </message>
+    <message>
+        <source>双指轻扫 → 下一个桌面</source>
+        <translation>Two-finger swipe → Next desktop</translation>
+    </message>
+    <message>
+        <source>双指连按两下 → 调度中心</source>
+        <translation>Two-finger double tap → Mission Control</translation>
+    </message>
+    <message>
+        <source>单指连按两下 → 智能缩放</source>
+        <translation>One-finger double tap → Smart Zoom</translation>
     </message>
 </context>
 <context>

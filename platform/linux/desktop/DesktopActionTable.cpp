@@ -37,7 +37,8 @@ using Table = std::map<std::pair<Desktop, DesktopAction>, std::vector<Trigger>>;
 // ShowApplications and FocusSearch of GNOME Shell refuse ordinary callers, so the app grid is
 // its key binding; GNOME's search is the overview, where typing searches. GNOME binds no key to
 // show the desktop by default. Elsewhere only key chords and EWMH are common ground; a Super tap
-// opens the launcher of most desktops.
+// opens the launcher of most desktops. The workspace on either side is each desktop's own
+// binding, with its default chord behind it.
 const Table& table() {
     static const Table& t = *new Table{
         {{Desktop::gnome, DesktopAction::apps},
@@ -51,6 +52,13 @@ const Table& table() {
           chord({}, KEY_LEFTMETA)}},
         {{Desktop::gnome, DesktopAction::showDesktop},
          {LiveShortcut{"org.gnome.desktop.wm.keybindings", "show-desktop"}, ShowDesktopMessage{}}},
+
+        {{Desktop::gnome, DesktopAction::workspaceLeft},
+         {LiveShortcut{"org.gnome.desktop.wm.keybindings", "switch-to-workspace-left"},
+          chord({KEY_LEFTMETA}, KEY_PAGEUP)}},
+        {{Desktop::gnome, DesktopAction::workspaceRight},
+         {LiveShortcut{"org.gnome.desktop.wm.keybindings", "switch-to-workspace-right"},
+          chord({KEY_LEFTMETA}, KEY_PAGEDOWN)}},
 
         {{Desktop::kde, DesktopAction::apps},
          {DBusCall{"org.kde.plasmashell",
@@ -73,11 +81,24 @@ const Table& table() {
          {kwinShortcut("Show Desktop"), LiveShortcut{"kwin", "Show Desktop"},
           chord({KEY_LEFTMETA}, KEY_D)}},
 
+        {{Desktop::kde, DesktopAction::workspaceLeft},
+         {kwinShortcut("Switch One Desktop to the Left"),
+          LiveShortcut{"kwin", "Switch One Desktop to the Left"},
+          chord({KEY_LEFTMETA, KEY_LEFTCTRL}, KEY_LEFT)}},
+        {{Desktop::kde, DesktopAction::workspaceRight},
+         {kwinShortcut("Switch One Desktop to the Right"),
+          LiveShortcut{"kwin", "Switch One Desktop to the Right"},
+          chord({KEY_LEFTMETA, KEY_LEFTCTRL}, KEY_RIGHT)}},
+
         {{Desktop::other, DesktopAction::apps}, {chord({}, KEY_LEFTMETA)}},
         {{Desktop::other, DesktopAction::missionControl}, {chord({}, KEY_LEFTMETA)}},
         {{Desktop::other, DesktopAction::spotlight}, {chord({}, KEY_LEFTMETA)}},
         {{Desktop::other, DesktopAction::showDesktop},
          {ShowDesktopMessage{}, chord({KEY_LEFTMETA}, KEY_D)}},
+        {{Desktop::other, DesktopAction::workspaceLeft},
+         {SwitchDesktopMessage{-1}, chord({KEY_LEFTCTRL, KEY_LEFTALT}, KEY_LEFT)}},
+        {{Desktop::other, DesktopAction::workspaceRight},
+         {SwitchDesktopMessage{+1}, chord({KEY_LEFTCTRL, KEY_LEFTALT}, KEY_RIGHT)}},
     };
     return t;
 }

@@ -121,7 +121,9 @@ bool DesktopActions::run(DesktopAction action) {
         if (fire(*own, needsBus(*own) ? busFor() : nullptr, false)) return true;
     }
     for (const auto& trigger : builtInTriggers(current.desktop, action)) {
-        if (std::holds_alternative<ShowDesktopMessage>(trigger) && !current.x11) continue;
+        const bool ewmh = std::holds_alternative<ShowDesktopMessage>(trigger) ||
+                          std::holds_alternative<SwitchDesktopMessage>(trigger);
+        if (ewmh && !current.x11) continue;
         if (fire(trigger, needsBus(trigger) ? busFor() : nullptr, true)) return true;
     }
     return false;
@@ -170,6 +172,9 @@ bool DesktopActions::fire(const Trigger& trigger, SessionBus* bus, bool probe) {
     }
     if (std::holds_alternative<ShowDesktopMessage>(trigger)) {
         return services_.showDesktop && services_.showDesktop->toggleShowingDesktop();
+    }
+    if (const auto* message = std::get_if<SwitchDesktopMessage>(&trigger)) {
+        return services_.switchDesktop && services_.switchDesktop->switchDesktop(message->step);
     }
     if (const auto* command = std::get_if<CommandLine>(&trigger)) {
         return services_.spawn && services_.spawn(command->words);

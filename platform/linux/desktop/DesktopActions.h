@@ -14,6 +14,7 @@
 #include "platform/linux/desktop/SessionBus.h"
 #include "platform/linux/desktop/ShortcutSettings.h"
 #include "platform/linux/desktop/ShowDesktopX11.h"
+#include "platform/linux/desktop/SwitchDesktopX11.h"
 #include "platform/linux/output/ChordOutput.h"
 
 namespace tavix::platform::desktop {
@@ -35,6 +36,7 @@ class DesktopActions {
         // Chosen for the detected desktop when absent.
         std::shared_ptr<ShortcutSettings> shortcuts;
         std::shared_ptr<ShowDesktopMessenger> showDesktop = std::make_shared<X11ShowDesktop>();
+        std::shared_ptr<DesktopSwitcher> switchDesktop = std::make_shared<X11DesktopSwitcher>();
         std::shared_ptr<ActionLog> log = std::make_shared<SyslogActionLog>();
         // Starts a program without a shell; false when it could not be started.
         std::function<bool(const std::vector<std::string>&)> spawn = &spawnDetached;

@@ -53,6 +53,12 @@ struct ShowDesktopMessage {
     friend bool operator==(const ShowDesktopMessage&, const ShowDesktopMessage&) = default;
 };
 
+// The EWMH _NET_CURRENT_DESKTOP request for the workspace `step` places away (-1 left, +1 right).
+struct SwitchDesktopMessage {
+    int step = 0;
+    friend bool operator==(const SwitchDesktopMessage&, const SwitchDesktopMessage&) = default;
+};
+
 // A program and its arguments, started without a shell.
 struct CommandLine {
     std::vector<std::string> words;
@@ -61,6 +67,6 @@ struct CommandLine {
 
 // One way of doing a desktop action; an action tries its triggers in turn until one works.
 using Trigger = std::variant<DBusCall, PropertyToggle, LiveShortcut, ChordTrigger,
-                             ShowDesktopMessage, CommandLine>;
+                             ShowDesktopMessage, SwitchDesktopMessage, CommandLine>;
 
 }  // namespace tavix::platform::desktop

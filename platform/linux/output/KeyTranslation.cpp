@@ -61,6 +61,9 @@ const struct {
     {24, kCommand, KeyChord{{KEY_LEFTCTRL}, KEY_KPPLUS}},
     {27, kCommand, KeyChord{{KEY_LEFTCTRL}, KEY_KPMINUS}},
     {49, kCommand, desktop::DesktopAction::spotlight},
+    // Control-arrow moves one space left or right there; here it is the desktop's own binding.
+    {123, kControl, desktop::DesktopAction::workspaceLeft},
+    {124, kControl, desktop::DesktopAction::workspaceRight},
 };
 
 }  // namespace

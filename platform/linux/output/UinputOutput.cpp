@@ -18,6 +18,20 @@ constexpr int64_t kPhaseBegan = 1;
 constexpr int64_t kPhaseChanged = 2;
 constexpr double kMaxNotchesPerStep = 50;
 
+// Back and forward are the side buttons; browsers and file managers go back and forward on them.
+std::optional<uint16_t> otherButtonCode(int64_t number) {
+    switch (number) {
+        case static_cast<int64_t>(MouseButton::center):
+            return BTN_MIDDLE;
+        case static_cast<int64_t>(MouseButton::back):
+            return BTN_SIDE;
+        case static_cast<int64_t>(MouseButton::forward):
+            return BTN_EXTRA;
+        default:
+            return std::nullopt;
+    }
+}
+
 OutputFrame keyFrame(uint16_t code, bool down) {
     return {OutputDevice::keyboard, {{EV_KEY, code, down ? 1 : 0}}};
 }
@@ -44,7 +58,7 @@ input::DeviceCapabilities UinputOutput::pointerCapabilities() {
     input::DeviceCapabilities caps;
     caps.name = "Tavix virtual pointer";
     // BTN_MIDDLE too: without it libinput emulates the middle button and delays every click.
-    for (uint16_t code : {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE}) caps.codes.push_back({EV_KEY, code});
+    for (uint16_t code : {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE, BTN_SIDE, BTN_EXTRA}) caps.codes.push_back({EV_KEY, code});
     for (uint16_t code :
          {REL_X, REL_Y, REL_WHEEL, REL_HWHEEL, REL_WHEEL_HI_RES, REL_HWHEEL_HI_RES}) {
         caps.codes.push_back({EV_REL, code});
@@ -103,8 +117,8 @@ std::optional<desktop::DesktopAction> UinputOutput::post(const Event& event, boo
             break;
         case EventType::otherMouseDown:
         case EventType::otherMouseUp:
-            if (number == static_cast<int64_t>(MouseButton::center)) {
-                button(BTN_MIDDLE, event.type() == EventType::otherMouseDown, delivered, frames);
+            if (const auto code = otherButtonCode(number)) {
+                button(*code, event.type() == EventType::otherMouseDown, delivered, frames);
             }
             break;
         case EventType::keyDown:

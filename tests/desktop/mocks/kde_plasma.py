@@ -18,7 +18,9 @@ def load(mock, parameters):
                    'ret = %r' % parameters.get('layout', 'launcher'))
     mock.connection.request_name('org.kde.kglobalaccel')
     mock.connection.request_name('org.kde.krunner')
-    names = parameters.get('shortcutNames', ['Overview', 'Show Desktop'])
+    names = parameters.get('shortcutNames', ['Overview', 'Show Desktop',
+                                              'Switch One Desktop to the Left',
+                                              'Switch One Desktop to the Right'])
     mock.AddObject('/component/kwin', 'org.kde.kglobalaccel.Component', {}, [
         ('invokeShortcut', 's', '', REFUSE if parameters.get('refuseShortcuts') else ''),
         ('shortcutNames', '', 'as', 'ret = %r' % names),
