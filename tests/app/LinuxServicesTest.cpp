@@ -169,6 +169,31 @@ TEST(RuleHelperTest, TakesNoArguments) {
     EXPECT_EQ(platform::DevicePermissions::configured().helper, fs::path(TAVIX_RULE_HELPER));
 }
 
+// Runs the probe at `probe` with `arguments` after it; returns its pid once it has exited 0.
+pid_t runProbe(const fs::path& probe, const std::vector<std::string>& arguments,
+               const fs::path& cwd) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> argv{const_cast<char*>(probe.c_str())};
+        for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        if (chdir(cwd.c_str()) != 0) _exit(126);
+        execv(probe.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    return pid;
+}
+
+bool relaunched(const fs::path& record) {
+    return eventually([&] {
+        const auto text = readFile(record);
+        return text.find("second") != std::string::npos && text.back() == '\n';
+    });
+}
+
 TEST(RelaunchTest, TheSameProgramStartsAgainWithTheSameArgumentsFromAHostilePath) {
     TempDirectory home;
     const fs::path folder = home.path() / kHostile;
@@ -176,33 +201,35 @@ TEST(RelaunchTest, TheSameProgramStartsAgainWithTheSameArgumentsFromAHostilePath
     const fs::path probe = folder / "probe $(id)";
     fs::copy_file(TAVIX_RELAUNCH_PROBE, probe);
     const fs::path record = home.path() / "record";
-    const std::vector<std::string> arguments{probe.string(), record.string(), "x y", "$PATH",
-                                             "`touch pwned`", "\"", "'", ""};
+    const std::vector<std::string> arguments{record.string(), "x y", "$PATH", "`touch pwned`",
+                                             "\"", "'", ""};
 
     const auto started = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        std::vector<char*> argv;
-        for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        chdir(home.path().c_str());
-        execv(probe.c_str(), argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), 0);
-    ASSERT_TRUE(eventually([&] {
-        return readFile(record).find("second") != std::string::npos &&
-               readFile(record).back() == '\n';
-    }));
+    const pid_t pid = runProbe(probe, arguments, home.path());
+    ASSERT_TRUE(relaunched(record));
     EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(700));
 
     std::string expected = "first " + std::to_string(pid) + "\nsecond " + std::to_string(pid);
-    for (std::size_t i = 1; i < arguments.size(); ++i) expected += '\0' + arguments[i];
-    EXPECT_EQ(readFile(record), expected + "\n");
+    for (const auto& argument : arguments) expected += '\0' + argument;
+    EXPECT_EQ(readFile(record), expected + '\0' + probe.string() + "\n");
     EXPECT_FALSE(fs::exists(home.path() / "pwned"));
+}
+
+TEST(RelaunchTest, AfterAnUpgradeReplacedTheBinaryTheNewOneStarts) {
+    TempDirectory home;
+    const fs::path probe = home.path() / "tavix";
+    fs::copy_file(TAVIX_RELAUNCH_PROBE, probe);
+    const fs::path upgrade = home.path() / "tavix.dpkg-new";
+    fs::copy_file(TAVIX_RELAUNCH_PROBE, upgrade);
+    const fs::path record = home.path() / "record";
+    ScopedEnvironment upgrading("TAVIX_PROBE_UPGRADE", upgrade.c_str());
+
+    runProbe(probe, {record.string()}, home.path());
+    ASSERT_TRUE(relaunched(record));
+    // The old binary would run on as "…/tavix (deleted)".
+    const auto text = readFile(record);
+    EXPECT_TRUE(text.ends_with('\0' + probe.string() + "\n")) << text;
+    EXPECT_FALSE(fs::exists(upgrade));
 }
 
 }  // namespace

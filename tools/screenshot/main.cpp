@@ -1,6 +1,7 @@
 // tavix-screenshot OUTPUT.png: the settings window as it opens, rendered off screen while the
 // demo script plays, at the moment fingers rest on the mouse after a first gesture.
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QElapsedTimer>
 
 #include <iostream>
@@ -32,7 +33,8 @@ int main(int argc, char** argv) {
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     const std::vector<std::string> arguments(argv, argv + argc);
-    tavix::Demo demo(false);
+    const QTemporaryDir scratch;  // no single instance here, so a folder of its own
+    tavix::Demo demo(false, scratch.path());
     QApplication application(argc, argv);
     std::string problem = "cannot make a temporary folder";
     if (!demo.ready() || !demo.install(TAVIX_DEMO_SCRIPT, arguments, problem)) {
