@@ -42,11 +42,13 @@ SingleInstance::~SingleInstance() {
 }
 
 QString SingleInstance::privateFolder() {
-    // Qt's runtime location: $XDG_RUNTIME_DIR, else a folder of the user's own under the
-    // temporary folder, never the shared temporary folder itself.
+    // Qt's runtime location: $XDG_RUNTIME_DIR, else "runtime-<user>" under the temporary
+    // folder, never the shared temporary folder itself. Qt gives nothing (and says why) when
+    // that folder is someone else's or open to others.
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty()) {
-        problem_ = "no runtime folder (XDG_RUNTIME_DIR) for the single-instance lock";
+        problem_ = "no runtime folder of your own for the single-instance lock; set "
+                   "XDG_RUNTIME_DIR to a folder only you can write to";
         return {};
     }
     const QByteArray path = QFile::encodeName(folder);
