@@ -23,6 +23,8 @@ using platform::XdgAutostart;
 
 // A program path no shell could take unquoted.
 const std::string kHostile = "a b \"q\" $HOME `id` 'x' \\ %f";
+// All the Exec key's reserved characters; a % no desktop entry can hold for GLib.
+const std::string kReserved = "a b \"q\" $HOME `id` 'x' \\ ~;&|<>*?#()";
 
 std::string run(const std::string& command) {
     std::string output;
@@ -37,7 +39,10 @@ std::string run(const std::string& command) {
 TEST(XdgAutostartTest, EntryRoundTripsAndValidatesWithAHostilePath) {
     TempDirectory home;
     ScopedEnvironment config("XDG_CONFIG_HOME", (home.path() / "config").c_str());
-    const fs::path program = home.path() / kHostile / "tavix";
+    const fs::path program = home.path() / kReserved / "tavix";
+    fs::create_directories(program.parent_path());
+    writeFile(program, "#!/bin/sh\ntouch '" + (home.path() / "launched").string() + "'\n");
+    fs::permissions(program, fs::perms::owner_all);
     XdgAutostart items(program.string());
     const fs::path entry = home.path() / "config" / "autostart" / "tavix.desktop";
     EXPECT_EQ(XdgAutostart::defaultEntry(), entry);
@@ -49,9 +54,12 @@ TEST(XdgAutostartTest, EntryRoundTripsAndValidatesWithAHostilePath) {
     // Quoted, escaped for the quotes, then for the string: each backslash written twice.
     const auto text = readFile(entry);
     EXPECT_NE(text.find("Exec=\"" + home.path().string() +
-                        "/a b \\\\\"q\\\\\" \\\\$HOME \\\\`id\\\\` 'x' \\\\\\\\ %%f/tavix\"\n"),
+                        "/a b \\\\\"q\\\\\" \\\\$HOME \\\\`id\\\\` 'x' \\\\\\\\ ~;&|<>*?#()/tavix\"\n"),
               std::string::npos)
         << text;
+    // A desktop starts it: GLib's own launcher runs exactly that program.
+    EXPECT_EQ(run("gio launch '" + entry.string() + "' 2>&1"), "exit 0");
+    EXPECT_TRUE(eventually([&] { return fs::exists(home.path() / "launched"); }));
 
     // The session manager's own switches count as off.
     writeFile(entry, text + "Hidden=true\n");
@@ -66,6 +74,27 @@ TEST(XdgAutostartTest, EntryRoundTripsAndValidatesWithAHostilePath) {
     EXPECT_EQ(items.unregisterItem(), std::nullopt);
     EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
     EXPECT_EQ(XdgAutostart::execArgument("line\nbreak"), std::nullopt);
+}
+
+TEST(XdgAutostartTest, APathNoDesktopCouldStartIsAFailureAndWritesNothing) {
+    TempDirectory home;
+    const fs::path entry = home.path() / "autostart" / "tavix.desktop";
+    for (const std::string& program :
+         {(home.path() / "100%" / "tavix").string(), home.path().string() + "/caf\xe9/tavix",
+          std::string("/usr/bin/tavix (deleted)"), std::string("tavix"),
+          (home.path() / "missing").string()}) {
+        if (fs::path(program).is_absolute() && program.find("missing") == std::string::npos) {
+            fs::create_directories(fs::path(program).parent_path());
+            writeFile(program, "#!/bin/sh\n");
+            fs::permissions(program, fs::perms::owner_all);
+        }
+        XdgAutostart items(program, entry);
+        const auto error = items.registerItem();
+        ASSERT_TRUE(error) << program;
+        EXPECT_NE(error->find(program), std::string::npos) << *error;
+        EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
+        EXPECT_TRUE(!fs::exists(entry.parent_path()) || fs::is_empty(entry.parent_path()));
+    }
 }
 
 TEST(XdgAutostartTest, AFailedWriteIsReportedAndLeavesNothingBehind) {
