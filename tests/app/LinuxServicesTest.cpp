@@ -198,6 +198,47 @@ TEST(RuleHelperTest, TakesNoArguments) {
     EXPECT_EQ(platform::DevicePermissions::configured().helper, fs::path(TAVIX_RULE_HELPER));
 }
 
+TEST(RuleHelperTest, InstallsOnlyARuleThatRootAloneCouldHaveWritten) {
+    if (getuid() != 0) GTEST_SKIP() << "the helper's checks are about root";
+    TempDirectory home;
+    const fs::path rules = home.path() / "share";
+    const fs::path rule = rules / "70-tavix.rules";
+    const fs::path target = home.path() / "etc" / "70-tavix.rules";
+    fs::create_directories(rules);
+    fs::permissions(rules, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                               fs::perms::others_read | fs::perms::others_exec);
+    writeFile(rule, "# rule\n");
+    fs::permissions(rule, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                              fs::perms::others_read);
+    const fs::path helper = home.path() / "helper";
+    std::string script = readFile(TAVIX_RULE_HELPER_TEMPLATE);
+    script.replace(script.find("@packaged_rule@"), 15, rule.string());
+    script.replace(script.find("@installed_rule@"), 16, target.string());
+    writeFile(helper, script);
+    const std::string command = "sh '" + helper.string() + "' 2>&1";
+
+    auto refused = [&](const std::string& why) {
+        const auto output = run(command);
+        EXPECT_NE(output.find("must belong to root and be writable by root alone"),
+                  std::string::npos)
+            << why << ": " << output;
+        EXPECT_FALSE(fs::exists(target)) << why;
+    };
+    fs::permissions(rule, fs::perms::group_write, fs::perm_options::add);
+    refused("group-writable rule");
+    fs::permissions(rule, fs::perms::group_write, fs::perm_options::remove);
+    fs::permissions(rules, fs::perms::others_write, fs::perm_options::add);
+    refused("world-writable folder");
+    fs::permissions(rules, fs::perms::others_write, fs::perm_options::remove);
+    ASSERT_EQ(chown(rule.c_str(), 65534, 65534), 0);
+    refused("another user's rule");
+    ASSERT_EQ(chown(rule.c_str(), 0, 0), 0);
+
+    // Root's own rule is installed (udev itself is not running here).
+    run(command);
+    EXPECT_EQ(readFile(target), "# rule\n");
+}
+
 // Runs the probe at `probe` with `arguments` after it; returns its pid once it has exited 0.
 pid_t runProbe(const fs::path& probe, const std::vector<std::string>& arguments,
                const fs::path& cwd) {
