@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -196,6 +198,41 @@ TEST(RuleHelperTest, TakesNoArguments) {
     EXPECT_EQ(run(std::string("sh -n '") + TAVIX_RULE_HELPER + "' 2>&1"), "exit 0");
     EXPECT_EQ(run(std::string("'") + TAVIX_RULE_HELPER + "' extra 2>/dev/null"), "exit 2");
     EXPECT_EQ(platform::DevicePermissions::configured().helper, fs::path(TAVIX_RULE_HELPER));
+}
+
+TEST(PackageRemovalTest, TakesTheAclFromEveryNodeNoRuleTagsAnyMore) {
+    if (getuid() != 0) GTEST_SKIP() << "device nodes need root";
+    TempDirectory home;
+    const fs::path dev = home.path() / "dev";
+    fs::create_directories(dev / "input");
+    for (const char* node : {"uinput", "input/event3", "input/event4", "input/event5"}) {
+        ASSERT_EQ(mknod((dev / node).c_str(), S_IFCHR | 0600, makedev(1, 3)), 0) << node;
+    }
+    // udev as it is after the reload: the mouse and uinput lost the tag, another rule still
+    // tags event4, and event5 is nothing udev knows.
+    const fs::path bin = home.path() / "bin";
+    const fs::path log = home.path() / "log";
+    fs::create_directories(bin);
+    writeFile(bin / "udevadm", "#!/bin/sh\n"
+                               "case \"$1\" in\n"
+                               "--version) echo '252 (252.22-1)' ;;\n"
+                               "info) case \"$3\" in\n"
+                               "  */event4) echo 'TAGS=:seat:uaccess:'; echo 'CURRENT_TAGS=:seat:uaccess:' ;;\n"
+                               "  */event5) exit 4 ;;\n"
+                               "  *) echo 'TAGS=:seat:uaccess:'; echo 'CURRENT_TAGS=:seat:' ;;\n"
+                               "  esac ;;\n"
+                               "esac\n");
+    writeFile(bin / "setfacl", "#!/bin/sh\necho \"setfacl $*\" >> '" + log.string() + "'\n");
+    writeFile(bin / "modprobe", "#!/bin/sh\n");
+    for (const char* tool : {"udevadm", "setfacl", "modprobe"}) {
+        fs::permissions(bin / tool, fs::perms::owner_all);
+    }
+
+    EXPECT_EQ(run("TAVIX_DEV='" + dev.string() + "' PATH='" + bin.string() +
+                  ":/usr/bin:/bin' sh " + TAVIX_POSTRM + " remove 2>&1"),
+              "exit 0");
+    EXPECT_EQ(readFile(log), "setfacl -b " + (dev / "uinput").string() + "\nsetfacl -b " +
+                                 (dev / "input/event3").string() + "\n");
 }
 
 TEST(RuleHelperTest, InstallsOnlyARuleThatRootAloneCouldHaveWritten) {
