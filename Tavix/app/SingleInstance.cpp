@@ -45,7 +45,7 @@ QString SingleInstance::privateFolder() {
     // Qt's runtime location: $XDG_RUNTIME_DIR, else "runtime-<user>" under the temporary
     // folder, never the shared temporary folder itself. Qt gives nothing (and says why) when
     // that folder is someone else's or open to others.
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty()) {
         problem_ = "no runtime folder of your own for the single-instance lock; set "
                    "XDG_RUNTIME_DIR to a folder only you can write to";
