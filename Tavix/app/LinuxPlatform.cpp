@@ -42,8 +42,9 @@ void installLinuxPlatform(std::vector<std::string> arguments) {
     auto clock = std::make_shared<SystemClock>();
     installClock(clock);
     installMainQueue(std::make_shared<QtMainQueue>());
-    // Made once and kept: the uinput devices live as long as the process. Without /dev/uinput
-    // access the events pass the tap chain and go nowhere; the permission rows say why.
+    // Made once and kept: the uinput devices live as long as the process, except while another
+    // user has the seat. Without /dev/uinput access the events pass the tap chain and go
+    // nowhere; the permission rows say why.
     static const auto& desktop = *new LinuxDesktop(LinuxDesktop::open(clock));
     installWorkspace(desktop.workspace);
     // The mouse settings live on the desktop where it has them; the Magic Mouse clones apply

@@ -22,7 +22,6 @@ class LogindSession final : public QObject {
     explicit LogindSession(QDBusConnection bus = QDBusConnection::systemBus());
 
     bool found() const { return !path_.isEmpty(); }
-    QString path() const { return path_; }
     bool active() const { return active_; }
     // Called on the main thread with the new value each time the session turns active or
     // inactive.

@@ -10,8 +10,8 @@ namespace tavix::platform {
 // Executes the program again, by the path it was started from, with the same arguments, about
 // 0.8 s later, from a forked child: no shell ever sees the path or the arguments. The path, not
 // /proc/self/exe: after a package upgrade that is the old, deleted binary, which would load the
-// new package's libraries. The new process finds this one's pid in kRelaunchVariable, so that it can wait for
-// this one to end before it claims the single instance.
+// new package's libraries. The new process finds this one's pid in kRelaunchVariable, so that
+// it can wait for this one to end before it claims the single instance.
 class ProcessRelauncher final : public Relauncher {
   public:
     static constexpr const char* kRelaunchVariable = "TAVIX_RELAUNCH_OF";

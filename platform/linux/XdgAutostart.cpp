@@ -1,5 +1,6 @@
 #include "platform/linux/XdgAutostart.h"
 
+#include <gio/gdesktopappinfo.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,8 +11,6 @@
 #include <string_view>
 
 #include "platform/linux/Trim.h"
-
-#include <gio/gdesktopappinfo.h>
 
 namespace tavix::platform {
 namespace {
