@@ -44,6 +44,8 @@ class OutputScheduler {
     void enqueue(std::vector<OutputFrame> frames);
     // Returns once everything queued so far has been written.
     void waitIdle();
+    // Forgets what is queued and not yet written.
+    void discard();
 
   private:
     void run();

@@ -96,7 +96,9 @@ void UinputOutput::setSuspended(bool suspended) {
     std::lock_guard guard(mutex_);
     if (suspended == !scheduler_) return;
     if (suspended) {
-        // Whatever is held goes up with the devices; nothing is released later on new ones.
+        // Nothing queued reaches the other user's session. Whatever is held goes up with the
+        // devices; nothing is released later on new ones.
+        scheduler_->discard();
         gone = std::move(scheduler_);
         heldButtons_.clear();
         heldKeys_.clear();
