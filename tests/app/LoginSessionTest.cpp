@@ -108,16 +108,15 @@ TEST(LoginSessionTest, AnotherUserOnTheSeatGetsTheMouseAndNoVirtualDevicesUntilT
     logind.addSession("c7", true);
     ScopedEnvironment sessionId("XDG_SESSION_ID", "c7");
 
+    input::testing::Collector frames;  // outlives the reader
     auto owned = std::make_unique<RecordedDevices>();
-    RecordedDevices& devices = *owned;
-    auto stream = devices.attach(recordedMagicMouse(3));
+    auto stream = owned->attach(recordedMagicMouse(3));
     MagicMouseReader reader(std::move(owned));
+    reader.addListener(frames);
     auto clones = std::make_shared<std::atomic<int>>(0);
     MagicMouseTap tap(reader, [clones](const MagicMouseDevice&) {
         return std::make_unique<CountingSink>(clones);
     });
-    input::testing::Collector frames;
-    reader.addListener(frames);
     tap.tapsInstalled(true);
     OutputRecorder recorder;
     auto output = recorder.makeOutput();
@@ -155,8 +154,6 @@ TEST(LoginSessionTest, AnotherUserOnTheSeatGetsTheMouseAndNoVirtualDevicesUntilT
     EXPECT_EQ(recorder.liveDevices(), 2);
     EXPECT_EQ(wakes, 1);
     EXPECT_EQ(reader.devices().size(), 1u);
-
-    reader.removeListener(frames);
 }
 
 TEST(LoginSessionTest, AProcessStartedInABackgroundSessionHoldsNothingAndNoLogindMeansActive) {
