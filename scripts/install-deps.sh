@@ -12,6 +12,7 @@ packages=(
     qt6-qpa-plugins fonts-wqy-microhei
     # desktop integration and its checks: private buses, mock services, a virtual display
     dbus dbus-x11 python3-dbusmock xvfb xauth desktop-file-utils appstream gsettings-desktop-schemas
+    libglib2.0-bin
     # the Debian package and the checks of what it installs
     dpkg-dev man-db groff-base
 )
