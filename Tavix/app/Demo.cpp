@@ -106,8 +106,8 @@ MouseButton buttonOf(EventType type) {
 }  // namespace
 
 QString Demo::freshFolder(const QString& runtimeFolder) {
-    for (const QString& stale : QDir(runtimeFolder).entryList({QString(kFolderPrefix) + "*"},
-                                                              QDir::Dirs | QDir::Hidden)) {
+    for (const QString& stale :
+         QDir(runtimeFolder).entryList({QString(kFolderPrefix) + "*"}, QDir::Dirs | QDir::Hidden)) {
         QDir(runtimeFolder + "/" + stale).removeRecursively();
     }
     return runtimeFolder + "/" + kFolderPrefix + "XXXXXX";

@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "platform/events/EventSystem.h"
-#include "platform/linux/LinuxDesktop.h"
 #include "platform/linux/DevicePermissions.h"
+#include "platform/linux/LinuxDesktop.h"
 #include "platform/linux/LogindSession.h"
 #include "platform/linux/LogindWakeNotice.h"
 #include "platform/linux/ProcessRelauncher.h"

@@ -26,7 +26,8 @@ constexpr char kDone[] = "ok\n";
 QString unsafeBecause(const struct stat& info) {
     if (info.st_uid != getuid()) return QString("it belongs to uid %1").arg(info.st_uid);
     if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-        return QString("others may write to it (mode %1)").arg(info.st_mode & 07777, 4, 8, QChar('0'));
+        return QString("others may write to it (mode %1)")
+            .arg(info.st_mode & 07777, 4, 8, QChar('0'));
     }
     return {};
 }
@@ -47,8 +48,9 @@ QString SingleInstance::privateFolder() {
     // that folder is someone else's or open to others.
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty()) {
-        problem_ = "no runtime folder of your own for the single-instance lock; set "
-                   "XDG_RUNTIME_DIR to a folder only you can write to";
+        problem_ =
+            "no runtime folder of your own for the single-instance lock; set "
+            "XDG_RUNTIME_DIR to a folder only you can write to";
         return {};
     }
     const QByteArray path = QFile::encodeName(folder);
@@ -109,8 +111,8 @@ SingleInstance::Claim SingleInstance::claim(std::chrono::milliseconds waitForPre
 bool SingleInstance::peerIsUser(int socket) {
     ucred peer{};
     socklen_t size = sizeof peer;
-    return getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
-           size == sizeof peer && peer.uid == getuid();
+    return getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && size == sizeof peer &&
+           peer.uid == getuid();
 }
 
 void SingleInstance::serve() {

@@ -55,9 +55,10 @@ TEST(XdgAutostartTest, EntryRoundTripsAndValidatesWithAHostilePath) {
     EXPECT_EQ(run("desktop-file-validate '" + entry.string() + "' 2>&1"), "exit 0");
     // Quoted, escaped for the quotes, then for the string: each backslash written twice.
     const auto text = readFile(entry);
-    EXPECT_NE(text.find("Exec=\"" + home.path().string() +
-                        "/a b \\\\\"q\\\\\" \\\\$HOME \\\\`id\\\\` 'x' \\\\\\\\ ~;&|<>*?#()/tavix\"\n"),
-              std::string::npos)
+    EXPECT_NE(
+        text.find("Exec=\"" + home.path().string() +
+                  "/a b \\\\\"q\\\\\" \\\\$HOME \\\\`id\\\\` 'x' \\\\\\\\ ~;&|<>*?#()/tavix\"\n"),
+        std::string::npos)
         << text;
     // A desktop starts it: GLib's own launcher runs exactly that program.
     EXPECT_EQ(run("gio launch '" + entry.string() + "' 2>&1"), "exit 0");
@@ -213,23 +214,24 @@ TEST(PackageRemovalTest, TakesTheAclFromEveryNodeNoRuleTagsAnyMore) {
     const fs::path bin = home.path() / "bin";
     const fs::path log = home.path() / "log";
     fs::create_directories(bin);
-    writeFile(bin / "udevadm", "#!/bin/sh\n"
-                               "case \"$1\" in\n"
-                               "--version) echo '252 (252.22-1)' ;;\n"
-                               "info) case \"$3\" in\n"
-                               "  */event4) echo 'TAGS=:seat:uaccess:'; echo 'CURRENT_TAGS=:seat:uaccess:' ;;\n"
-                               "  */event5) exit 4 ;;\n"
-                               "  *) echo 'TAGS=:seat:uaccess:'; echo 'CURRENT_TAGS=:seat:' ;;\n"
-                               "  esac ;;\n"
-                               "esac\n");
+    writeFile(bin / "udevadm",
+              "#!/bin/sh\n"
+              "case \"$1\" in\n"
+              "--version) echo '252 (252.22-1)' ;;\n"
+              "info) case \"$3\" in\n"
+              "  */event4) echo 'TAGS=:seat:uaccess:'; echo 'CURRENT_TAGS=:seat:uaccess:' ;;\n"
+              "  */event5) exit 4 ;;\n"
+              "  *) echo 'TAGS=:seat:uaccess:'; echo 'CURRENT_TAGS=:seat:' ;;\n"
+              "  esac ;;\n"
+              "esac\n");
     writeFile(bin / "setfacl", "#!/bin/sh\necho \"setfacl $*\" >> '" + log.string() + "'\n");
     writeFile(bin / "modprobe", "#!/bin/sh\n");
     for (const char* tool : {"udevadm", "setfacl", "modprobe"}) {
         fs::permissions(bin / tool, fs::perms::owner_all);
     }
 
-    EXPECT_EQ(run("TAVIX_DEV='" + dev.string() + "' PATH='" + bin.string() +
-                  ":/usr/bin:/bin' sh " + TAVIX_POSTRM + " remove 2>&1"),
+    EXPECT_EQ(run("TAVIX_DEV='" + dev.string() + "' PATH='" + bin.string() + ":/usr/bin:/bin' sh " +
+                  TAVIX_POSTRM + " remove 2>&1"),
               "exit 0");
     EXPECT_EQ(readFile(log), "setfacl -b " + (dev / "uinput").string() + "\nsetfacl -b " +
                                  (dev / "input/event3").string() + "\n");
@@ -308,8 +310,8 @@ TEST(RelaunchTest, TheSameProgramStartsAgainWithTheSameArgumentsFromAHostilePath
     const fs::path probe = folder / "probe $(id)";
     fs::copy_file(TAVIX_RELAUNCH_PROBE, probe);
     const fs::path record = home.path() / "record";
-    const std::vector<std::string> arguments{record.string(), "x y", "$PATH", "`touch pwned`",
-                                             "\"", "'", ""};
+    const std::vector<std::string> arguments{
+        record.string(), "x y", "$PATH", "`touch pwned`", "\"", "'", ""};
 
     const auto started = std::chrono::steady_clock::now();
     const pid_t pid = runProbe(probe, arguments, home.path());

@@ -43,10 +43,11 @@ bool whileRunning(const std::function<bool()>& done) {
 // python-dbusmock's logind on a system bus of the test's own.
 class MockLogind {
   public:
-    MockLogind() : bus_(QDBusConnection::connectToBus(QString::fromStdString(system_.address()),
-                                                      "mock-logind-system")) {
-        std::vector<std::string> words{"/usr/bin/python3", "-m", "dbusmock", "--system", "-t",
-                                       "logind"};
+    MockLogind()
+        : bus_(QDBusConnection::connectToBus(QString::fromStdString(system_.address()),
+                                             "mock-logind-system")) {
+        std::vector<std::string> words{"/usr/bin/python3", "-m", "dbusmock",
+                                       "--system",         "-t", "logind"};
         std::vector<char*> argv;
         for (auto& w : words) argv.push_back(w.data());
         argv.push_back(nullptr);

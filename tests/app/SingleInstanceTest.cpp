@@ -114,8 +114,9 @@ TEST(SingleInstanceTest, TheLockAndSocketLiveOnlyInAFolderTheUserAloneCanWrite) 
     // No XDG_RUNTIME_DIR: a folder of the user's own under the temporary one, never the shared
     // temporary folder itself.
     const pid_t first = startTavix(home.path(), {"--demo", "--verbose"}, output, 0, "");
-    ASSERT_TRUE(eventually([&] { return readFile(output).find("TavixOpenSettings") != std::string::npos; }))
-        << readFile(output.string() + ".err");
+    ASSERT_TRUE(eventually([&] {
+        return readFile(output).find("TavixOpenSettings") != std::string::npos;
+    })) << readFile(output.string() + ".err");
     std::vector<fs::path> inTmp;
     for (const auto& entry : fs::directory_iterator(home.path() / "tmp")) inTmp.push_back(entry);
     ASSERT_EQ(inTmp.size(), 1u);
@@ -140,7 +141,8 @@ TEST(SingleInstanceTest, TheLockAndSocketLiveOnlyInAFolderTheUserAloneCanWrite) 
 
     fs::create_directory(home.path() / "run");
     fs::permissions(home.path() / "run", fs::perms::owner_all);
-    const fs::path lock = home.path() / "run" / ("tavix-demo-" + std::to_string(getuid()) + ".lock");
+    const fs::path lock =
+        home.path() / "run" / ("tavix-demo-" + std::to_string(getuid()) + ".lock");
     writeFile(lock, "");
     ASSERT_EQ(chown(lock.c_str(), 65534, 65534), 0);
     EXPECT_EQ(exitStatus(startTavix(home.path(), {"--demo"}, output)), 1);
@@ -155,7 +157,8 @@ TEST(SingleInstanceTest, AKilledDemoLeavesNothingInTmpAndTheNextDemoClearsItsFol
     const fs::path output = home.path() / "out";
 
     const pid_t killed = startTavix(home.path(), {"--demo", "--verbose"}, output);
-    ASSERT_TRUE(eventually([&] { return readFile(output).find("TavixOpenSettings") != std::string::npos; }));
+    ASSERT_TRUE(eventually(
+        [&] { return readFile(output).find("TavixOpenSettings") != std::string::npos; }));
     kill(killed, SIGKILL);
     exitStatus(killed);
     EXPECT_TRUE(fs::is_empty(home.path() / "tmp"));
@@ -164,7 +167,8 @@ TEST(SingleInstanceTest, AKilledDemoLeavesNothingInTmpAndTheNextDemoClearsItsFol
 
     const fs::path nextOutput = home.path() / "next.out";
     const pid_t next = startTavix(home.path(), {"--demo", "--verbose"}, nextOutput);
-    ASSERT_TRUE(eventually([&] { return readFile(nextOutput).find("TavixOpenSettings") != std::string::npos; }));
+    ASSERT_TRUE(eventually(
+        [&] { return readFile(nextOutput).find("TavixOpenSettings") != std::string::npos; }));
     EXPECT_FALSE(fs::exists(left[0]));
     EXPECT_EQ(demoFolders(home.path() / "run").size(), 1u);
     kill(next, SIGTERM);

@@ -1,8 +1,8 @@
 // tavix-screenshot OUTPUT.png: the settings window as it opens, rendered off screen while the
 // demo script plays, at the moment fingers rest on the mouse after a first gesture.
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 
 #include <iostream>
 #include <string>

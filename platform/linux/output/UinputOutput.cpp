@@ -70,8 +70,7 @@ UinputOutput::UinputOutput(OpenDevices openDevices)
 std::shared_ptr<UinputOutput> UinputOutput::open(std::shared_ptr<const Clock> clock,
                                                  std::shared_ptr<Sleeper> sleeper,
                                                  std::string* error) {
-    auto openDevices = [clock = std::move(clock), sleeper = std::move(sleeper),
-                        error]() mutable {
+    auto openDevices = [clock = std::move(clock), sleeper = std::move(sleeper), error]() mutable {
         std::string pointerError;
         std::string keyboardError;
         std::shared_ptr<input::InputSink> pointer =
