@@ -1,5 +1,6 @@
 #include "platform/linux/LogindSession.h"
 
+#include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusReply>
@@ -16,19 +17,45 @@ constexpr char kManager[] = "org.freedesktop.login1.Manager";
 constexpr char kSession[] = "org.freedesktop.login1.Session";
 constexpr char kProperties[] = "org.freedesktop.DBus.Properties";
 
+constexpr char kUser[] = "org.freedesktop.login1.User";
+constexpr int kTimeoutMs = 2000;
+
+QDBusVariant readProperty(QDBusConnection& bus, const QString& path, const char* interface,
+                      const char* name) {
+    auto call = QDBusMessage::createMethodCall(kService, path, kProperties, "Get");
+    call << QString(interface) << QString(name);
+    const QDBusReply<QDBusVariant> reply = bus.call(call, QDBus::Block, kTimeoutMs);
+    return reply.isValid() ? reply.value() : QDBusVariant();
+}
+
 QString sessionPath(QDBusConnection& bus) {
     auto ask = [&bus](const char* method, const QVariant& argument) {
         auto call = QDBusMessage::createMethodCall(kService, kManagerPath, kManager, method);
         call << argument;
-        const QDBusReply<QDBusObjectPath> reply = bus.call(call, QDBus::Block, 2000);
+        const QDBusReply<QDBusObjectPath> reply = bus.call(call, QDBus::Block, kTimeoutMs);
         return reply.isValid() ? reply.value().path() : QString();
     };
     const QString id = qEnvironmentVariable("XDG_SESSION_ID");
     if (!id.isEmpty()) {
         if (QString path = ask("GetSession", id); !path.isEmpty()) return path;
     }
-    // Started outside the session's own processes (a user service): logind may still know.
-    return ask("GetSessionByPID", QVariant::fromValue(static_cast<uint>(getpid())));
+    if (QString path = ask("GetSessionByPID", QVariant::fromValue(static_cast<uint>(getpid())));
+        !path.isEmpty()) {
+        return path;
+    }
+    // Started as a user service (autostart through systemd), which belongs to no session: the
+    // user's graphical session is the one whose seat the mouse is on.
+    const QString user = ask("GetUser", QVariant::fromValue(static_cast<uint>(getuid())));
+    if (user.isEmpty()) return {};
+    const QVariant display = readProperty(bus, user, kUser, "Display").variant();
+    if (!display.canConvert<QDBusArgument>()) return {};
+    QString displayId;
+    QDBusObjectPath displayPath;
+    const auto argument = display.value<QDBusArgument>();
+    argument.beginStructure();
+    argument >> displayId >> displayPath;
+    argument.endStructure();
+    return displayPath.path() == "/" ? QString() : displayPath.path();
 }
 
 }  // namespace
@@ -51,11 +78,9 @@ void LogindSession::observe(std::function<void(bool)> onChange) {
 }
 
 bool LogindSession::readActive() {
-    auto call = QDBusMessage::createMethodCall(kService, path_, kProperties, "Get");
-    call << QString(kSession) << QString("Active");
-    const QDBusReply<QDBusVariant> reply = bus_.call(call, QDBus::Block, 2000);
+    const QVariant active = readProperty(bus_, path_, kSession, "Active").variant();
     // A session logind cannot answer for keeps what it had: never lose the mouse by accident.
-    return reply.isValid() ? reply.value().variant().toBool() : active_;
+    return active.isValid() ? active.toBool() : active_;
 }
 
 void LogindSession::propertiesChanged(const QString& interface, const QVariantMap& changed,

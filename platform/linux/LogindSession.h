@@ -18,7 +18,8 @@ class LogindSession final : public QObject {
     Q_OBJECT
   public:
     // On the main thread, once the application object exists. The session is the one
-    // XDG_SESSION_ID names, else the one logind places this process in.
+    // XDG_SESSION_ID names, else the one logind places this process in, else the user's
+    // graphical session.
     explicit LogindSession(QDBusConnection bus = QDBusConnection::systemBus());
 
     bool found() const { return !path_.isEmpty(); }

@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusArgument>
 #include <QDBusConnectionInterface>
+#include <QDBusObjectPath>
 #include <QDBusMessage>
 #include <QElapsedTimer>
 
@@ -76,6 +78,21 @@ class MockLogind {
     void setActive(const QString& id, bool active) {
         mock("/org/freedesktop/login1/session/" + id, "UpdateProperties",
              {QString("org.freedesktop.login1.Session"), QVariantMap{{"Active", active}}});
+    }
+
+    // The user's graphical session, as logind names it for the user's services (the template's
+    // own GetUser cannot build a path from a number).
+    void setDisplay(const QString& id) {
+        const QString user = QString("/org/freedesktop/login1/user/%1").arg(getuid());
+        mock("/org/freedesktop/login1", "AddMethod",
+             {QString("org.freedesktop.login1.Manager"), QString("GetUser"), QString("u"),
+              QString("o"), QString("ret = '%1'").arg(user)});
+        mock(user, "AddMethod",
+             {QString("org.freedesktop.DBus.Mock"), QString("ShowSession"), QString("s"),
+              QString(""),
+              QString("self.props['org.freedesktop.login1.User']['Display'] = dbus.Struct("
+                      "(args[0], dbus.ObjectPath('/org/freedesktop/login1/session/' + args[0])))")});
+        mock(user, "ShowSession", {id});
     }
 
   private:
@@ -157,10 +174,11 @@ TEST(LoginSessionTest, AnotherUserOnTheSeatGetsTheMouseAndNoVirtualDevicesUntilT
     EXPECT_EQ(reader.devices().size(), 1u);
 }
 
-TEST(LoginSessionTest, AProcessStartedInABackgroundSessionHoldsNothingAndNoLogindMeansActive) {
+TEST(LoginSessionTest, AUserServiceStartedInABackgroundSessionHoldsNothingAndNoLogindMeansActive) {
     MockLogind logind;
     logind.addSession("c9", false);
-    ScopedEnvironment sessionId("XDG_SESSION_ID", "c9");
+    logind.setDisplay("c9");
+    ScopedEnvironment sessionId("XDG_SESSION_ID", nullptr);  // as for a systemd user service
     auto owned = std::make_unique<RecordedDevices>();
     auto stream = owned->attach(recordedMagicMouse(1));
     MagicMouseReader reader(std::move(owned));
