@@ -18,11 +18,12 @@ struct NoSleep final : platform::output::Sleeper {
 // What the frame thread pays for a synthetic event on Linux: through the event system into the
 // backend, translated and queued for the writer thread (which never holds the caller up).
 void postThroughLinuxOutput(benchmark::State& state) {
-    auto scheduler = std::make_unique<platform::output::OutputScheduler>(
-        std::make_shared<Discard>(), std::make_shared<Discard>(),
-        std::make_shared<platform::SystemClock>(), std::make_shared<NoSleep>(),
-        platform::output::OutputScheduler::Timing{0, 0, 0, 0});
-    auto output = std::make_shared<platform::output::UinputOutput>(std::move(scheduler));
+    auto output = std::make_shared<platform::output::UinputOutput>([] {
+        return std::make_unique<platform::output::OutputScheduler>(
+            std::make_shared<Discard>(), std::make_shared<Discard>(),
+            std::make_shared<platform::SystemClock>(), std::make_shared<NoSleep>(),
+            platform::output::OutputScheduler::Timing{0, 0, 0, 0});
+    });
     auto events =
         std::make_shared<platform::EventSystem>(std::make_shared<platform::LinuxEventBackend>(
             platform::LinuxEventBackend::Parts{.output = output,

@@ -20,6 +20,7 @@ packages=(
     umockdev gir1.2-umockdev-1.0 python3-gi
     # the settings window through a screen reader's interface
     at-spi2-core python3-pyatspi
+    libglib2.0-bin
     # the Debian package and the checks of what it installs
     dpkg-dev man-db groff-base
     # a decimal-comma locale for the number tests

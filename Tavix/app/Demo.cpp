@@ -101,7 +101,16 @@ MouseButton buttonOf(EventType type) {
 
 }  // namespace
 
-Demo::Demo(bool verbose) : verbose_(verbose) {
+QString Demo::freshFolder(const QString& runtimeFolder) {
+    for (const QString& stale :
+         QDir(runtimeFolder).entryList({QString(kFolderPrefix) + "*"}, QDir::Dirs | QDir::Hidden)) {
+        QDir(runtimeFolder + "/" + stale).removeRecursively();
+    }
+    return runtimeFolder + "/" + kFolderPrefix + "XXXXXX";
+}
+
+Demo::Demo(bool verbose, const QString& runtimeFolder)
+    : verbose_(verbose), folder_(freshFolder(runtimeFolder)) {
     if (!folder_.isValid()) return;
     const QString config = folder_.filePath("config");
     const QString data = folder_.filePath("data");
@@ -148,7 +157,7 @@ bool Demo::install(const std::filesystem::path& script, std::vector<std::string>
     installLoginItems(std::make_shared<XdgAutostart>(executablePath()));
     installWakeNotice(std::make_shared<LogindWakeNotice>());
     installSystemLog(std::make_shared<StandardErrorLog>());
-    installRelauncher(std::make_shared<ProcessRelauncher>(std::move(arguments)));
+    installRelauncher(std::make_shared<ProcessRelauncher>(executablePath(), std::move(arguments)));
     return true;
 }
 

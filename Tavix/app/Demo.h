@@ -26,13 +26,16 @@ class RecordingWorkspace;
 // physical clicks and scrolls, configuration, mice coming and going) happens on the main thread
 // at the same moments. Events go nowhere but the log (with `verbose`); both grants are given; the
 // user defaults, the mouse preferences, the login item and the diagnostics file live in a fresh
-// temporary folder that is removed when the demo ends.
+// folder under the user's runtime folder, removed when the demo ends (and by the next demo, or at
+// logout, when it was killed).
 class Demo : public QObject {
     Q_OBJECT
 
   public:
-    // Before the application object exists: points the settings folders into the temporary one.
-    explicit Demo(bool verbose);
+    // Points the settings folders into a new folder under `runtimeFolder`. The caller holds the
+    // demo's single instance, so any demo folder already there was left by one that died, and
+    // goes.
+    Demo(bool verbose, const QString& runtimeFolder);
     ~Demo() override;
 
     // The temporary folder could not be made.
@@ -55,6 +58,9 @@ class Demo : public QObject {
     };
     class LogBackend;
 
+    static constexpr char kFolderPrefix[] = "tavix-demo.";
+    // Clears out what dead demos left and names a new folder there.
+    static QString freshFolder(const QString& runtimeFolder);
     bool load(const std::filesystem::path& script, std::string& errors);
     void scheduleNext();
     void apply(const replay::line::Action& action);

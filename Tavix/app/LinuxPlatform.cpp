@@ -4,8 +4,9 @@
 #include <memory>
 
 #include "platform/events/EventSystem.h"
-#include "platform/linux/LinuxDesktop.h"
 #include "platform/linux/DevicePermissions.h"
+#include "platform/linux/LinuxDesktop.h"
+#include "platform/linux/LogindSession.h"
 #include "platform/linux/LogindWakeNotice.h"
 #include "platform/linux/ProcessRelauncher.h"
 #include "platform/linux/QtMainQueue.h"
@@ -21,18 +22,29 @@ namespace tavix {
 
 using namespace platform;
 
-std::string executablePath() {
-    std::error_code error;
-    const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : path.string();
+const std::string& executablePath() {
+    static const std::string path = ProcessRelauncher::runningProgram();
+    return path;
+}
+
+void holdDevicesWhileActive(LogindSession& session, input::MagicMouseReader& reader,
+                            std::shared_ptr<output::UinputOutput> output, LogindWakeNotice& wake) {
+    auto follow = [&reader, output = std::move(output), &wake](bool active) {
+        if (output) output->setSuspended(!active);
+        reader.setSuspended(!active);
+        if (active) wake.announce();
+    };
+    if (!session.active()) follow(false);
+    session.observe(std::move(follow));
 }
 
 void installLinuxPlatform(std::vector<std::string> arguments) {
     auto clock = std::make_shared<SystemClock>();
     installClock(clock);
     installMainQueue(std::make_shared<QtMainQueue>());
-    // Made once and kept: the uinput devices live as long as the process. Without /dev/uinput
-    // access the events pass the tap chain and go nowhere; the permission rows say why.
+    // Made once and kept: the uinput devices live as long as the process, except while another
+    // user has the seat. Without /dev/uinput access the events pass the tap chain and go
+    // nowhere; the permission rows say why.
     static const auto& desktop = *new LinuxDesktop(LinuxDesktop::open(clock));
     installWorkspace(desktop.workspace);
     // The mouse settings live on the desktop where it has them; the Magic Mouse clones apply
@@ -51,9 +63,12 @@ void installLinuxPlatform(std::vector<std::string> arguments) {
     installDistributedNotificationCenter(std::make_shared<DBusNotificationCenter>());
     installPermissions(std::make_shared<DevicePermissions>());
     installLoginItems(std::make_shared<XdgAutostart>(executablePath()));
-    installWakeNotice(std::make_shared<LogindWakeNotice>());
+    auto wake = std::make_shared<LogindWakeNotice>();
+    installWakeNotice(wake);
+    static auto* session = new LogindSession();  // watched for the whole run
+    holdDevicesWhileActive(*session, input::MagicMouseReader::shared(), desktop.output, *wake);
     installSystemLog(std::make_shared<Syslog>());
-    installRelauncher(std::make_shared<ProcessRelauncher>(std::move(arguments)));
+    installRelauncher(std::make_shared<ProcessRelauncher>(executablePath(), std::move(arguments)));
 }
 
 }  // namespace tavix

@@ -34,6 +34,7 @@ bool hasVisibleWindows() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    tavix::executablePath();  // now, before an upgrade can replace the file
     const std::vector<std::string> arguments(argv, argv + argc);
     // Without a display Tavix still runs its gestures, with nothing on screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
@@ -60,12 +61,15 @@ int main(int argc, char** argv) {
         case tavix::SingleInstance::Claim::noAnswer:
             std::cerr << "tavix: another Tavix is running but does not answer\n";
             return 1;
+        case tavix::SingleInstance::Claim::refused:
+            std::cerr << "tavix: " << instance.problem().toStdString() << "; not starting\n";
+            return 1;
     }
 
     std::unique_ptr<tavix::Demo> demo;
     if (options.demo) {
-        demo = std::make_unique<tavix::Demo>(options.verbose);
-        std::string problem = "cannot make a temporary folder";
+        demo = std::make_unique<tavix::Demo>(options.verbose, instance.folder());
+        std::string problem = "cannot make a folder in " + instance.folder().toStdString();
         if (!demo->ready() || !demo->install(TAVIX_DEMO_SCRIPT, arguments, problem)) {
             std::cerr << "tavix: " << problem << '\n';
             return 1;

@@ -18,7 +18,10 @@ void LogindWakeNotice::observe(std::function<void()> onWake) {
 
 void LogindWakeNotice::prepareForSleep(bool sleeping) {
     // The bus delivers on this object's thread, the main one.
-    if (sleeping) return;
+    if (!sleeping) announce();
+}
+
+void LogindWakeNotice::announce() {
     for (const auto& observer : observers_) observer();
 }
 

@@ -18,6 +18,9 @@ class LogindWakeNotice final : public QObject, public WakeNotice {
     LogindWakeNotice();
     void observe(std::function<void()> onWake) override;
     bool connected() const { return connected_; }
+    // Tells the observers as a wake would: the session came back after another user had the
+    // seat, and the devices must be looked for again just the same.
+    void announce();
 
   private slots:
     void prepareForSleep(bool sleeping);

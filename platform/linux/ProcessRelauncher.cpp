@@ -7,15 +7,28 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <filesystem>
+#include <string_view>
 
 extern char** environ;
 
 namespace tavix::platform {
 
-ProcessRelauncher::ProcessRelauncher(std::vector<std::string> arguments, double delaySeconds)
-    : arguments_(std::move(arguments)), delay_(delaySeconds) {}
+std::string ProcessRelauncher::runningProgram() {
+    std::error_code error;
+    std::string path = std::filesystem::read_symlink("/proc/self/exe", error).string();
+    if (error) return {};
+    constexpr std::string_view kDeleted = " (deleted)";
+    if (path.ends_with(kDeleted)) path.resize(path.size() - kDeleted.size());
+    return path;
+}
+
+ProcessRelauncher::ProcessRelauncher(std::string program, std::vector<std::string> arguments,
+                                     double delaySeconds)
+    : program_(std::move(program)), arguments_(std::move(arguments)), delay_(delaySeconds) {}
 
 bool ProcessRelauncher::relaunch() {
+    if (program_.empty()) return false;
     // Everything the child needs is made now: after fork() in a threaded process only
     // async-signal-safe calls are allowed.
     std::vector<std::string> words = arguments_;
@@ -54,7 +67,7 @@ bool ProcessRelauncher::relaunch() {
     sigprocmask(SIG_SETMASK, &none, nullptr);
     while (nanosleep(&delay, &delay) == -1 && errno == EINTR) {
     }
-    execve("/proc/self/exe", argv.data(), envp.data());
+    execve(program_.c_str(), argv.data(), envp.data());
     _exit(127);
 }
 

@@ -1,5 +1,6 @@
 #include "platform/linux/XdgAutostart.h"
 
+#include <gio/gdesktopappinfo.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +19,20 @@ namespace fs = std::filesystem;
 
 std::string describe(std::string_view what, const fs::path& path, int error) {
     return std::string(what) + " " + path.string() + ": " + std::strerror(error);
+}
+
+// Whether GLib, as the desktops do, loads the entry and would run exactly `program` from it.
+bool launchesExactly(const std::string& entry, const std::string& program) {
+    GDesktopAppInfo* info = g_desktop_app_info_new_from_filename(entry.c_str());
+    if (!info) return false;
+    const char* commandLine = g_app_info_get_commandline(G_APP_INFO(info));
+    gint argc = 0;
+    gchar** argv = nullptr;
+    const bool exact = commandLine && g_shell_parse_argv(commandLine, &argc, &argv, nullptr) &&
+                       argc == 1 && program == argv[0];
+    g_strfreev(argv);
+    g_object_unref(info);
+    return exact;
 }
 
 }  // namespace
@@ -42,14 +57,17 @@ std::optional<fs::path> XdgAutostart::entry() const {
 }
 
 std::optional<std::string> XdgAutostart::execArgument(const std::string& argument) {
+    // Entries are UTF-8. A % would have to be written %%, which GLib does not undo before it
+    // looks for the program, so no desktop could start it.
+    if (!g_utf8_validate(argument.data(), static_cast<gssize>(argument.size()), nullptr)) {
+        return std::nullopt;
+    }
     // Quoting rule first: inside double quotes, " ` $ and \ take a backslash.
     std::string quoted = "\"";
     for (const char c : argument) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) return std::nullopt;
+        if (byte < 0x20 || byte == 0x7f || c == '%') return std::nullopt;
         if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
-        // A lone % would start a field code.
-        if (c == '%') quoted += '%';
         quoted += c;
     }
     quoted += '"';
@@ -65,7 +83,9 @@ std::optional<std::string> XdgAutostart::execArgument(const std::string& argumen
 std::optional<std::string> XdgAutostart::registerItem() {
     const auto path = entry();
     if (!path) return "no home folder to hold the autostart entry";
-    const auto exec = execArgument(executable_);
+    const auto exec = fs::path(executable_).is_absolute() && !executable_.ends_with(" (deleted)")
+                          ? execArgument(executable_)
+                          : std::nullopt;
     if (!exec) return "the program's path cannot be written in a desktop entry: " + executable_;
 
     std::error_code error;
@@ -93,6 +113,10 @@ std::optional<std::string> XdgAutostart::registerItem() {
     const int writeError = errno;
     written = written && fsync(fd) == 0;
     ::close(fd);
+    if (written && !launchesExactly(temporary, executable_)) {
+        ::unlink(temporary.c_str());
+        return "a desktop would not start " + executable_ + " from " + path->string();
+    }
     if (!written || std::rename(temporary.c_str(), path->c_str()) != 0) {
         const int failure = written ? errno : writeError;
         ::unlink(temporary.c_str());

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +25,8 @@ using platform::XdgAutostart;
 
 // A program path no shell could take unquoted.
 const std::string kHostile = "a b \"q\" $HOME `id` 'x' \\ %f";
+// All the Exec key's reserved characters; a % no desktop entry can hold for GLib.
+const std::string kReserved = "a b \"q\" $HOME `id` 'x' \\ ~;&|<>*?#()";
 
 std::string run(const std::string& command) {
     std::string output;
@@ -37,7 +41,10 @@ std::string run(const std::string& command) {
 TEST(XdgAutostartTest, EntryRoundTripsAndValidatesWithAHostilePath) {
     TempDirectory home;
     ScopedEnvironment config("XDG_CONFIG_HOME", (home.path() / "config").c_str());
-    const fs::path program = home.path() / kHostile / "tavix";
+    const fs::path program = home.path() / kReserved / "tavix";
+    fs::create_directories(program.parent_path());
+    writeFile(program, "#!/bin/sh\ntouch '" + (home.path() / "launched").string() + "'\n");
+    fs::permissions(program, fs::perms::owner_all);
     XdgAutostart items(program.string());
     const fs::path entry = home.path() / "config" / "autostart" / "tavix.desktop";
     EXPECT_EQ(XdgAutostart::defaultEntry(), entry);
@@ -48,10 +55,14 @@ TEST(XdgAutostartTest, EntryRoundTripsAndValidatesWithAHostilePath) {
     EXPECT_EQ(run("desktop-file-validate '" + entry.string() + "' 2>&1"), "exit 0");
     // Quoted, escaped for the quotes, then for the string: each backslash written twice.
     const auto text = readFile(entry);
-    EXPECT_NE(text.find("Exec=\"" + home.path().string() +
-                        "/a b \\\\\"q\\\\\" \\\\$HOME \\\\`id\\\\` 'x' \\\\\\\\ %%f/tavix\"\n"),
-              std::string::npos)
+    EXPECT_NE(
+        text.find("Exec=\"" + home.path().string() +
+                  "/a b \\\\\"q\\\\\" \\\\$HOME \\\\`id\\\\` 'x' \\\\\\\\ ~;&|<>*?#()/tavix\"\n"),
+        std::string::npos)
         << text;
+    // A desktop starts it: GLib's own launcher runs exactly that program.
+    EXPECT_EQ(run("gio launch '" + entry.string() + "' 2>&1"), "exit 0");
+    EXPECT_TRUE(eventually([&] { return fs::exists(home.path() / "launched"); }));
 
     // The session manager's own switches count as off.
     writeFile(entry, text + "Hidden=true\n");
@@ -66,6 +77,27 @@ TEST(XdgAutostartTest, EntryRoundTripsAndValidatesWithAHostilePath) {
     EXPECT_EQ(items.unregisterItem(), std::nullopt);
     EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
     EXPECT_EQ(XdgAutostart::execArgument("line\nbreak"), std::nullopt);
+}
+
+TEST(XdgAutostartTest, APathNoDesktopCouldStartIsAFailureAndWritesNothing) {
+    TempDirectory home;
+    const fs::path entry = home.path() / "autostart" / "tavix.desktop";
+    for (const std::string& program :
+         {(home.path() / "100%" / "tavix").string(), home.path().string() + "/caf\xe9/tavix",
+          std::string("/usr/bin/tavix (deleted)"), std::string("tavix"),
+          (home.path() / "missing").string()}) {
+        if (fs::path(program).is_absolute() && program.find("missing") == std::string::npos) {
+            fs::create_directories(fs::path(program).parent_path());
+            writeFile(program, "#!/bin/sh\n");
+            fs::permissions(program, fs::perms::owner_all);
+        }
+        XdgAutostart items(program, entry);
+        const auto error = items.registerItem();
+        ASSERT_TRUE(error) << program;
+        EXPECT_NE(error->find(program), std::string::npos) << *error;
+        EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
+        EXPECT_TRUE(!fs::exists(entry.parent_path()) || fs::is_empty(entry.parent_path()));
+    }
 }
 
 TEST(XdgAutostartTest, AFailedWriteIsReportedAndLeavesNothingBehind) {
@@ -172,6 +204,108 @@ TEST(RuleHelperTest, TakesNoArguments) {
     EXPECT_EQ(platform::DevicePermissions::configured().helper, fs::path(TAVIX_RULE_HELPER));
 }
 
+TEST(PackageRemovalTest, TakesTheAclFromEveryNodeNoRuleTagsAnyMore) {
+    if (getuid() != 0) GTEST_SKIP() << "device nodes need root";
+    TempDirectory home;
+    const fs::path dev = home.path() / "dev";
+    fs::create_directories(dev / "input");
+    for (const char* node : {"uinput", "input/event3", "input/event4", "input/event5"}) {
+        ASSERT_EQ(mknod((dev / node).c_str(), S_IFCHR | 0600, makedev(1, 3)), 0) << node;
+    }
+    // udev as it is after the reload: the mouse and uinput lost the tag, another rule still
+    // tags event4, and event5 is nothing udev knows.
+    const fs::path bin = home.path() / "bin";
+    const fs::path log = home.path() / "log";
+    fs::create_directories(bin);
+    writeFile(bin / "udevadm",
+              "#!/bin/sh\n"
+              "case \"$1\" in\n"
+              "--version) echo '252 (252.22-1)' ;;\n"
+              "info) case \"$3\" in\n"
+              "  */event4) echo 'TAGS=:seat:uaccess:'; echo 'CURRENT_TAGS=:seat:uaccess:' ;;\n"
+              "  */event5) exit 4 ;;\n"
+              "  *) echo 'TAGS=:seat:uaccess:'; echo 'CURRENT_TAGS=:seat:' ;;\n"
+              "  esac ;;\n"
+              "esac\n");
+    writeFile(bin / "setfacl", "#!/bin/sh\necho \"setfacl $*\" >> '" + log.string() + "'\n");
+    writeFile(bin / "modprobe", "#!/bin/sh\n");
+    for (const char* tool : {"udevadm", "setfacl", "modprobe"}) {
+        fs::permissions(bin / tool, fs::perms::owner_all);
+    }
+
+    EXPECT_EQ(run("TAVIX_DEV='" + dev.string() + "' PATH='" + bin.string() + ":/usr/bin:/bin' sh " +
+                  TAVIX_POSTRM + " remove 2>&1"),
+              "exit 0");
+    EXPECT_EQ(readFile(log), "setfacl -b " + (dev / "uinput").string() + "\nsetfacl -b " +
+                                 (dev / "input/event3").string() + "\n");
+}
+
+TEST(RuleHelperTest, InstallsOnlyARuleThatRootAloneCouldHaveWritten) {
+    if (getuid() != 0) GTEST_SKIP() << "the helper's checks are about root";
+    TempDirectory home;
+    const fs::path rules = home.path() / "share";
+    const fs::path rule = rules / "70-tavix.rules";
+    const fs::path target = home.path() / "etc" / "70-tavix.rules";
+    fs::create_directories(rules);
+    fs::permissions(rules, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                               fs::perms::others_read | fs::perms::others_exec);
+    writeFile(rule, "# rule\n");
+    fs::permissions(rule, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                              fs::perms::others_read);
+    const fs::path helper = home.path() / "helper";
+    std::string script = readFile(TAVIX_RULE_HELPER_TEMPLATE);
+    script.replace(script.find("@packaged_rule@"), 15, rule.string());
+    script.replace(script.find("@installed_rule@"), 16, target.string());
+    writeFile(helper, script);
+    const std::string command = "sh '" + helper.string() + "' 2>&1";
+
+    auto refused = [&](const std::string& why) {
+        const auto output = run(command);
+        EXPECT_NE(output.find("must belong to root and be writable by root alone"),
+                  std::string::npos)
+            << why << ": " << output;
+        EXPECT_FALSE(fs::exists(target)) << why;
+    };
+    fs::permissions(rule, fs::perms::group_write, fs::perm_options::add);
+    refused("group-writable rule");
+    fs::permissions(rule, fs::perms::group_write, fs::perm_options::remove);
+    fs::permissions(rules, fs::perms::others_write, fs::perm_options::add);
+    refused("world-writable folder");
+    fs::permissions(rules, fs::perms::others_write, fs::perm_options::remove);
+    ASSERT_EQ(chown(rule.c_str(), 65534, 65534), 0);
+    refused("another user's rule");
+    ASSERT_EQ(chown(rule.c_str(), 0, 0), 0);
+
+    // Root's own rule is installed (udev itself is not running here).
+    run(command);
+    EXPECT_EQ(readFile(target), "# rule\n");
+}
+
+// Runs the probe at `probe` with `arguments` after it; returns its pid once it has exited 0.
+pid_t runProbe(const fs::path& probe, const std::vector<std::string>& arguments,
+               const fs::path& cwd) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> argv{const_cast<char*>(probe.c_str())};
+        for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        if (chdir(cwd.c_str()) != 0) _exit(126);
+        execv(probe.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    return pid;
+}
+
+bool relaunched(const fs::path& record) {
+    return eventually([&] {
+        const auto text = readFile(record);
+        return text.find("second") != std::string::npos && text.back() == '\n';
+    });
+}
+
 TEST(RelaunchTest, TheSameProgramStartsAgainWithTheSameArgumentsFromAHostilePath) {
     TempDirectory home;
     const fs::path folder = home.path() / kHostile;
@@ -179,33 +313,35 @@ TEST(RelaunchTest, TheSameProgramStartsAgainWithTheSameArgumentsFromAHostilePath
     const fs::path probe = folder / "probe $(id)";
     fs::copy_file(TAVIX_RELAUNCH_PROBE, probe);
     const fs::path record = home.path() / "record";
-    const std::vector<std::string> arguments{probe.string(), record.string(), "x y", "$PATH",
-                                             "`touch pwned`", "\"", "'", ""};
+    const std::vector<std::string> arguments{
+        record.string(), "x y", "$PATH", "`touch pwned`", "\"", "'", ""};
 
     const auto started = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        std::vector<char*> argv;
-        for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        chdir(home.path().c_str());
-        execv(probe.c_str(), argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), 0);
-    ASSERT_TRUE(eventually([&] {
-        return readFile(record).find("second") != std::string::npos &&
-               readFile(record).back() == '\n';
-    }));
+    const pid_t pid = runProbe(probe, arguments, home.path());
+    ASSERT_TRUE(relaunched(record));
     EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(700));
 
     std::string expected = "first " + std::to_string(pid) + "\nsecond " + std::to_string(pid);
-    for (std::size_t i = 1; i < arguments.size(); ++i) expected += '\0' + arguments[i];
-    EXPECT_EQ(readFile(record), expected + "\n");
+    for (const auto& argument : arguments) expected += '\0' + argument;
+    EXPECT_EQ(readFile(record), expected + '\0' + probe.string() + "\n");
     EXPECT_FALSE(fs::exists(home.path() / "pwned"));
+}
+
+TEST(RelaunchTest, AfterAnUpgradeReplacedTheBinaryTheNewOneStarts) {
+    TempDirectory home;
+    const fs::path probe = home.path() / "tavix";
+    fs::copy_file(TAVIX_RELAUNCH_PROBE, probe);
+    const fs::path upgrade = home.path() / "tavix.dpkg-new";
+    fs::copy_file(TAVIX_RELAUNCH_PROBE, upgrade);
+    const fs::path record = home.path() / "record";
+    ScopedEnvironment upgrading("TAVIX_PROBE_UPGRADE", upgrade.c_str());
+
+    runProbe(probe, {record.string()}, home.path());
+    ASSERT_TRUE(relaunched(record));
+    // The old binary would run on as "…/tavix (deleted)".
+    const auto text = readFile(record);
+    EXPECT_TRUE(text.ends_with('\0' + probe.string() + "\n")) << text;
+    EXPECT_FALSE(fs::exists(upgrade));
 }
 
 }  // namespace

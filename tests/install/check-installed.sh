@@ -25,6 +25,9 @@ if [ "${TAVIX_IN_NAMESPACE:-}" != 1 ]; then
         dpkg-deb -I "$deb" "$script" | grep -q 'udevadm control --reload-rules' ||
             { echo "$script does not reload the udev rules" >&2; exit 1; }
     done
+    # udev never takes an ACL back by itself.
+    dpkg-deb -I "$deb" postrm | grep -q 'setfacl -b' ||
+        { echo "postrm leaves the seat user's ACLs in place" >&2; exit 1; }
 
     if ! unshare --mount --map-root-user true 2>/dev/null; then
         echo "check-installed: no mount namespace here; skipped" >&2

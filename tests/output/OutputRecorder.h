@@ -40,11 +40,14 @@ class OutputRecorder {
 
     std::shared_ptr<platform::output::UinputOutput> makeOutput(
         platform::output::OutputScheduler::Timing timing = {}) {
-        auto scheduler = std::make_unique<platform::output::OutputScheduler>(
-            sink(OutputDevice::pointer), sink(OutputDevice::keyboard), clock,
-            std::make_shared<VirtualSleeper>(clock), timing);
-        return std::make_shared<platform::output::UinputOutput>(std::move(scheduler));
+        return std::make_shared<platform::output::UinputOutput>([this, timing] {
+            return std::make_unique<platform::output::OutputScheduler>(
+                sink(OutputDevice::pointer), sink(OutputDevice::keyboard), clock,
+                std::make_shared<VirtualSleeper>(clock), timing);
+        });
     }
+    // Devices the output holds now (each opening makes two).
+    long liveDevices() const { return log_.use_count() - 1; }
 
     std::vector<Written> written() const {
         std::lock_guard guard(log_->mutex);

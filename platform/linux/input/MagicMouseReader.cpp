@@ -155,6 +155,13 @@ void MagicMouseReader::removeListener(MagicMouseListener& listener) {
     call([&] { std::erase(listeners_, &listener); });
 }
 
+void MagicMouseReader::setSuspended(bool suspended) {
+    call([this, suspended] {
+        suspended_ = suspended;
+        rescan();
+    });
+}
+
 bool MagicMouseReader::grab(uint64_t key, bool exclusive) {
     auto found = open_.find(key);
     return found != open_.end() && found->second.node->grab(exclusive);
@@ -208,7 +215,7 @@ void MagicMouseReader::poll(int timeout) {
 
 void MagicMouseReader::rescan() {
     rescanDue_ = false;
-    const auto nodes = devices_->find();
+    const auto nodes = suspended_ ? std::vector<MagicMouseNode>() : devices_->find();
     std::vector<uint64_t> vanished;
     for (const auto& entry : open_) {
         const auto& devnode = entry.second.device.node.devnode;

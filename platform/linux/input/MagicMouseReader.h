@@ -64,6 +64,9 @@ class TAVIX_EVDEV_API MagicMouseReader {
     bool grab(uint64_t key, bool exclusive);
     // Makes the reader ask its listeners' idle() again soon.
     void wake();
+    // While suspended every node is closed, which ends its grab, and none is opened: the mouse
+    // belongs to whoever has the seat. Resuming looks for the nodes again.
+    void setSuspended(bool suspended);
 
   private:
     struct Open {
@@ -95,6 +98,7 @@ class TAVIX_EVDEV_API MagicMouseReader {
     std::vector<MagicMouseListener*> listeners_;
     uint64_t nextKey_ = 16;  // keys below mark the wake and change descriptors
     bool rescanDue_ = false;
+    bool suspended_ = false;
     // Nodes whose last round ran out of budget: libevdev may hold events the kernel no longer
     // signals, so they are read again without waiting.
     std::set<uint64_t> unfinished_;

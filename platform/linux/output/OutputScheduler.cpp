@@ -71,6 +71,14 @@ void OutputScheduler::waitIdle() {
     idle_.wait(lock, [this] { return queue_.empty() && !writing_; });
 }
 
+void OutputScheduler::discard() {
+    {
+        std::lock_guard guard(mutex_);
+        queue_.clear();
+    }
+    changed_.notify_all();
+}
+
 void OutputScheduler::run() {
     std::unique_lock lock(mutex_);
     while (true) {

@@ -46,6 +46,8 @@ class OutputScheduler {
     // Returns once everything queued so far has been written.
     void waitIdle();
     bool hasKeyboard() const { return keyboard_ != nullptr; }
+    // Forgets what is queued and not yet written.
+    void discard();
 
   private:
     void run();

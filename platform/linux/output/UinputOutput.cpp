@@ -78,27 +78,47 @@ input::DeviceCapabilities UinputOutput::keyboardCapabilities() {
     return caps;
 }
 
-UinputOutput::UinputOutput(std::unique_ptr<OutputScheduler> scheduler)
-    : scheduler_(std::move(scheduler)) {}
+UinputOutput::UinputOutput(OpenDevices openDevices)
+    : openDevices_(std::move(openDevices)), scheduler_(openDevices_()) {}
 
 std::shared_ptr<UinputOutput> UinputOutput::open(std::shared_ptr<const Clock> clock,
                                                  std::shared_ptr<Sleeper> sleeper,
                                                  std::string* error) {
-    std::string pointerError;
-    std::string keyboardError;
-    std::shared_ptr<input::InputSink> pointer =
-        input::UinputDevice::create(pointerCapabilities(), &pointerError);
-    std::shared_ptr<input::InputSink> keyboard =
-        input::UinputDevice::create(keyboardCapabilities(), &keyboardError);
-    if (error) {
-        error->clear();
-        if (!pointer) *error = "virtual pointer: " + pointerError;
-        if (!keyboard)
-            *error += (error->empty() ? "" : "; ") + ("virtual keyboard: " + keyboardError);
+    auto openDevices = [clock = std::move(clock), sleeper = std::move(sleeper), error]() mutable {
+        std::string pointerError;
+        std::string keyboardError;
+        std::shared_ptr<input::InputSink> pointer =
+            input::UinputDevice::create(pointerCapabilities(), &pointerError);
+        std::shared_ptr<input::InputSink> keyboard =
+            input::UinputDevice::create(keyboardCapabilities(), &keyboardError);
+        if (error) {
+            error->clear();
+            if (!pointer) *error = "virtual pointer: " + pointerError;
+            if (!keyboard)
+                *error += (error->empty() ? "" : "; ") + ("virtual keyboard: " + keyboardError);
+            error = nullptr;  // the caller's string is only there for the first opening
+        }
+        return std::make_unique<OutputScheduler>(std::move(pointer), std::move(keyboard), clock,
+                                                 sleeper, OutputScheduler::Timing{});
+    };
+    return std::make_shared<UinputOutput>(std::move(openDevices));
+}
+
+void UinputOutput::setSuspended(bool suspended) {
+    std::unique_ptr<OutputScheduler> gone;
+    std::lock_guard guard(mutex_);
+    if (suspended == !scheduler_) return;
+    if (suspended) {
+        // Nothing queued reaches the other user's session. Whatever is held goes up with the
+        // devices; nothing is released later on new ones.
+        scheduler_->discard();
+        gone = std::move(scheduler_);
+        heldButtons_.clear();
+        heldKeys_.clear();
+        notches_ = 0;
+    } else {
+        scheduler_ = openDevices_();
     }
-    return std::make_shared<UinputOutput>(
-        std::make_unique<OutputScheduler>(std::move(pointer), std::move(keyboard), std::move(clock),
-                                          std::move(sleeper), OutputScheduler::Timing{}));
 }
 
 std::optional<desktop::DesktopAction> UinputOutput::post(const Event& event, bool delivered) {
@@ -142,7 +162,7 @@ std::optional<desktop::DesktopAction> UinputOutput::post(const Event& event, boo
             // nothing the application posts.
             break;
     }
-    scheduler_->enqueue(std::move(frames));
+    if (scheduler_) scheduler_->enqueue(std::move(frames));
     return action;
 }
 
@@ -207,8 +227,8 @@ void UinputOutput::magnify(const Event& event, std::vector<OutputFrame>& frames)
 }
 
 bool UinputOutput::pressChord(const KeyChord& chord) {
-    if (!scheduler_->hasKeyboard()) return false;
     std::lock_guard guard(mutex_);
+    if (!scheduler_ || !scheduler_->hasKeyboard()) return false;
     std::vector<OutputFrame> frames;
     appendPress(chord.modifiers, chord.key, frames);
     appendRelease(chord.modifiers, chord.key, frames);
@@ -217,7 +237,8 @@ bool UinputOutput::pressChord(const KeyChord& chord) {
 }
 
 void UinputOutput::waitIdle() {
-    scheduler_->waitIdle();
+    std::lock_guard guard(mutex_);
+    if (scheduler_) scheduler_->waitIdle();
 }
 
 }  // namespace tavix::platform::output

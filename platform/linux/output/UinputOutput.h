@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -29,9 +30,12 @@ class UinputOutput final : public ChordOutput {
     static input::DeviceCapabilities pointerCapabilities();
     static input::DeviceCapabilities keyboardCapabilities();
 
-    explicit UinputOutput(std::unique_ptr<OutputScheduler> scheduler);
-    // The two devices on /dev/uinput, created once and kept for the whole run. A device that
-    // cannot be created swallows its events; `error` says why.
+    // Makes the devices and the scheduler that writes to them: at once, and again on each resume.
+    using OpenDevices = std::function<std::unique_ptr<OutputScheduler>()>;
+
+    explicit UinputOutput(OpenDevices openDevices);
+    // The two devices on /dev/uinput, kept for the whole run except while suspended. A device
+    // that cannot be created swallows its events; `error` says why (at the first opening).
     static std::shared_ptr<UinputOutput> open(std::shared_ptr<const Clock> clock,
                                               std::shared_ptr<Sleeper> sleeper,
                                               std::string* error = nullptr);
@@ -46,6 +50,9 @@ class UinputOutput final : public ChordOutput {
     void setNaturalScrolling(bool natural) { naturalScrolling_.store(natural); }
     // Returns once everything queued has been written.
     void waitIdle();
+    // While suspended both devices are gone and posted events are dropped: another user has
+    // the seat, and what Tavix types must not reach their session. Any thread.
+    void setSuspended(bool suspended);
 
   private:
     void button(uint16_t code, bool down, bool delivered, std::vector<OutputFrame>& frames);
@@ -58,7 +65,8 @@ class UinputOutput final : public ChordOutput {
     std::map<uint16_t, std::vector<uint16_t>> heldKeys_;  // key → modifiers pressed with it
     double notches_ = 0;                                  // not yet sent, in notches
     std::atomic<bool> naturalScrolling_{false};
-    std::unique_ptr<OutputScheduler> scheduler_;
+    const OpenDevices openDevices_;
+    std::unique_ptr<OutputScheduler> scheduler_;  // none while suspended
 };
 
 }  // namespace tavix::platform::output
