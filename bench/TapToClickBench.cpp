@@ -73,9 +73,11 @@ void liftToClick(benchmark::State& state) {
     auto previousClock = installClock(clock);
     auto previousQueue = installMainQueue(std::make_shared<ManualMainQueue>());
     auto pointer = std::make_shared<PressCounter>();
-    auto output = std::make_shared<output::UinputOutput>(std::make_unique<output::OutputScheduler>(
-        pointer, nullptr, clock, std::make_shared<NoSleep>(),
-        output::OutputScheduler::Timing{0, 0, 0, 0}));
+    auto output = std::make_shared<output::UinputOutput>([&] {
+        return std::make_unique<output::OutputScheduler>(pointer, nullptr, clock,
+                                                         std::make_shared<NoSleep>(),
+                                                         output::OutputScheduler::Timing{0, 0, 0, 0});
+    });
     auto previousEvents = installEventSystem(
         std::make_shared<EventSystem>(std::make_shared<LinuxEventBackend>(LinuxEventBackend::Parts{
             .output = output,

@@ -116,10 +116,16 @@ TEST_F(UinputOutputTest, ZoomKeysUseTheKeypadAndCommandSpaceIsTheDesktopSearch) 
 TEST_F(UinputOutputTest, AChordSaysWhetherThereIsAKeyboardToTypeItOn) {
     EXPECT_TRUE(output->pressChord({{KEY_LEFTMETA}, KEY_A}));
     EXPECT_THAT(settle().size(), 4u);
-    output::UinputOutput withoutDevices(std::make_unique<output::OutputScheduler>(
-        nullptr, nullptr, recorder.clock, std::make_shared<testing::VirtualSleeper>(recorder.clock),
-        output::OutputScheduler::Timing{}));
+    output::UinputOutput withoutDevices([&] {
+        return std::make_unique<output::OutputScheduler>(
+            nullptr, nullptr, recorder.clock,
+            std::make_shared<testing::VirtualSleeper>(recorder.clock),
+            output::OutputScheduler::Timing{});
+    });
     EXPECT_FALSE(withoutDevices.pressChord({{KEY_LEFTMETA}, KEY_A}));
+    // Nor while the session is another user's and the devices are gone.
+    output->setSuspended(true);
+    EXPECT_FALSE(output->pressChord({{KEY_LEFTMETA}, KEY_A}));
 }
 
 // The system gestures' output: back and forward are the side buttons, Control-arrow the desktop's

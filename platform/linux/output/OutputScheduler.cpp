@@ -76,7 +76,7 @@ void OutputScheduler::discard() {
         std::lock_guard guard(mutex_);
         queue_.clear();
     }
-    changed_.notify_all();
+    idle_.notify_all();
 }
 
 void OutputScheduler::run() {
