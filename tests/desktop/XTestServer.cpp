@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -60,9 +61,18 @@ FakeWindowManager::~FakeWindowManager() {
 }
 
 void FakeWindowManager::announce() {
-    unsigned long atom = showing_;
+    unsigned long atoms[] = {showing_, XInternAtom(display_, "_NET_CURRENT_DESKTOP", False)};
     XChangeProperty(display_, root_, XInternAtom(display_, "_NET_SUPPORTED", False), XA_ATOM, 32,
-                    PropModeReplace, reinterpret_cast<unsigned char*>(&atom), 1);
+                    PropModeReplace, reinterpret_cast<unsigned char*>(atoms), 2);
+    XSync(display_, False);
+}
+
+void FakeWindowManager::setDesktops(unsigned long current, unsigned long count) {
+    for (auto [name, value] : {std::pair{"_NET_CURRENT_DESKTOP", current},
+                               std::pair{"_NET_NUMBER_OF_DESKTOPS", count}}) {
+        XChangeProperty(display_, root_, XInternAtom(display_, name, False), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<unsigned char*>(&value), 1);
+    }
     XSync(display_, False);
 }
 
@@ -73,13 +83,14 @@ void FakeWindowManager::setShowing(bool on) {
     XSync(display_, False);
 }
 
-std::optional<long> FakeWindowManager::nextRequest() {
+std::optional<long> FakeWindowManager::nextRequest(const char* type) {
+    const Atom wanted = XInternAtom(display_, type, False);
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (std::chrono::steady_clock::now() < until) {
         while (XPending(display_)) {
             XEvent event;
             XNextEvent(display_, &event);
-            if (event.type == ClientMessage && event.xclient.message_type == showing_) {
+            if (event.type == ClientMessage && event.xclient.message_type == wanted) {
                 return event.xclient.data.l[0];
             }
         }

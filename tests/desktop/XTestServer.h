@@ -24,7 +24,8 @@ class PrivateXServer {
     std::string display_;
 };
 
-// Plays the window manager: announces the request and takes the messages sent to the root.
+// Plays the window manager: announces the show-desktop and workspace requests and takes the
+// messages sent to the root.
 class FakeWindowManager {
   public:
     explicit FakeWindowManager(const std::string& name);
@@ -35,8 +36,10 @@ class FakeWindowManager {
     bool connected() const { return display_ != nullptr; }
     void announce();
     void setShowing(bool on);
-    // The requested state of the next _NET_SHOWING_DESKTOP message, if one comes.
-    std::optional<long> nextRequest();
+    void setDesktops(unsigned long current, unsigned long count);
+    // The first value of the next client message of this type (the requested showing state, the
+    // requested workspace), if one comes.
+    std::optional<long> nextRequest(const char* type = "_NET_SHOWING_DESKTOP");
 
   private:
     Display* display_;
