@@ -25,7 +25,7 @@ struct ActionsConfig {
     std::vector<std::string> problems;
 
     // Files larger than this are refused rather than read.
-    static constexpr std::size_t kMaxSize = 64 * 1024;
+    static constexpr std::size_t kMaxSize = std::size_t{64} * 1024;
 
     static ActionsConfig parse(std::string_view text);
     // The file at `path`, which must be a regular file of at most kMaxSize bytes; anything else
