@@ -66,7 +66,7 @@ check-package: package
 # The concurrency tests again, under ThreadSanitizer.
 tsan: deps
 	@cmake -S . -B $(TSAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DTAVIX_SANITIZE=thread -DTAVIX_BENCH=OFF >/dev/null
-	@cmake --build $(TSAN_BUILD) -j $(JOBS)
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target tavix-tsan-tests
 	@cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -L tsan
 
 # Every test again under AddressSanitizer and UndefinedBehaviorSanitizer (clang), and the fuzzers.

@@ -209,8 +209,7 @@ TEST_F(ReaderFixture, AVanishingMouseEndsCleanlyAndComesBackAsANewOpening) {
 TEST_F(ReaderFixture, AMouseBackOnTheNodeOfOneThatVanishedIsReadAtOnce) {
     auto stream = devices->attach(recordedMagicMouse(5));
     ASSERT_EQ(reader->devices().size(), 1u);
-    devices->detach("/dev/input/event5");
-    auto back = devices->attach(recordedMagicMouse(5));
+    auto back = devices->replace(recordedMagicMouse(5));
     ASSERT_EQ(reader->devices().size(), 1u);
     EXPECT_FALSE(back->isOpen());
 

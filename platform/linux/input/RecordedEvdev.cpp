@@ -103,8 +103,21 @@ RecordedDevices::~RecordedDevices() {
 
 std::shared_ptr<RecordedStream> RecordedDevices::attach(const MagicMouseNode& node, AxisRange x,
                                                         AxisRange y) {
+    return put(node, x, y, false);
+}
+
+std::shared_ptr<RecordedStream> RecordedDevices::replace(const MagicMouseNode& node, AxisRange x,
+                                                         AxisRange y) {
+    return put(node, x, y, true);
+}
+
+std::shared_ptr<RecordedStream> RecordedDevices::put(const MagicMouseNode& node, AxisRange x,
+                                                     AxisRange y, bool replacing) {
     auto stream = std::make_shared<RecordedStream>(x, y);
     std::lock_guard guard(mutex_);
+    if (replacing) {
+        std::erase_if(entries_, [&](const Entry& e) { return e.node.devnode == node.devnode; });
+    }
     entries_.push_back({node, stream});
     signal(changes_);
     return stream;

@@ -56,6 +56,10 @@ class TAVIX_EVDEV_API RecordedDevices final : public EvdevDevices {
     std::shared_ptr<RecordedStream> attach(const MagicMouseNode& node, AxisRange x = {-1100, 1258},
                                            AxisRange y = {-1589, 2047});
     void detach(const std::filesystem::path& devnode);
+    // Detach and attach in one step: a mouse back on its node before anyone looked.
+    std::shared_ptr<RecordedStream> replace(const MagicMouseNode& node,
+                                            AxisRange x = {-1100, 1258},
+                                            AxisRange y = {-1589, 2047});
     void refuseOpen(bool refuse) { refuseOpen_ = refuse; }
 
     std::vector<MagicMouseNode> find() override;
@@ -68,6 +72,9 @@ class TAVIX_EVDEV_API RecordedDevices final : public EvdevDevices {
         MagicMouseNode node;
         std::shared_ptr<RecordedStream> stream;
     };
+
+    std::shared_ptr<RecordedStream> put(const MagicMouseNode& node, AxisRange x, AxisRange y,
+                                        bool replacing);
 
     const int changes_;  // eventfd
     std::mutex mutex_;
