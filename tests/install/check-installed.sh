@@ -55,7 +55,8 @@ for script in /usr/share/tavix/examples/*.jsonl; do
         fail "tavix-replay $name differs from its golden log"
 done
 
-# The demo, in a home and temporary folder of its own, on a private session bus.
+# The demo, in a home and runtime folder of its own (its data folder lives there), on a private
+# session bus.
 home=$TAVIX_WORK/home
 mkdir -p "$home/tmp" "$home/run"
 chmod 700 "$home/run"
@@ -69,7 +70,7 @@ bus_pid=$(sed -n 2p <<<"$bus")
 demo=$!
 # A few seconds of the demo: status.json is written at start and on every 2 s health tick.
 sleep 3
-status=$(find "$TMPDIR" -path '*/data/Tavix/status.json' 2>/dev/null | head -n 1)
+status=$(find "$XDG_RUNTIME_DIR" -path '*/data/Tavix/status.json' 2>/dev/null | head -n 1)
 json=$(cat "$status" 2>/dev/null || true)
 kill -TERM "$demo"
 wait "$demo" || fail "tavix --demo ended with status $? after SIGTERM: $(cat "$home/demo.out")"
