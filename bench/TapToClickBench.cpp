@@ -101,12 +101,7 @@ void liftToClick(benchmark::State& state) {
     for (const auto& handle : list->entries) {
         handle->registerCallback(&toApplication);
         handle->start();
-        active.push_back({.id = reinterpret_cast<uintptr_t>(handle.get()),
-                          .ref = handle.get(),
-                          .deviceID = handle->description.deviceID,
-                          .family = handle->description.family,
-                          .widthMM = handle->description.width / 100.0,
-                          .heightMM = handle->description.height / 100.0});
+        active.push_back(MultitouchManagerTestAccess::infoOf(*handle));
     }
     MultitouchManagerTestAccess::setActive(active);
     auto& engine = GestureEngine::shared();

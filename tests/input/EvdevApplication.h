@@ -156,12 +156,7 @@ class EvdevApplication {
             handle->registerCallback(&clocked);
             handle->start();
             started_.push_back(handle.get());
-            active.push_back({.id = reinterpret_cast<uintptr_t>(handle.get()),
-                              .ref = handle.get(),
-                              .deviceID = handle->description.deviceID,
-                              .family = handle->description.family,
-                              .widthMM = handle->description.width / 100.0,
-                              .heightMM = handle->description.height / 100.0});
+            active.push_back(MultitouchManagerTestAccess::infoOf(*handle));
         }
         MultitouchManagerTestAccess::setActive(active);
     }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <mutex>
 #include <vector>
 
 #include "Tavix/touch/MultitouchManager.h"
+#include "platform/multitouch/DeviceHandle.h"
 
 namespace tavix {
 
@@ -14,6 +16,16 @@ struct MultitouchManagerTestAccess {
         std::lock_guard guard(manager.lock);
         manager.active.clear();
         for (const auto& device : devices) manager.active[device.id] = device;
+    }
+
+    // A started framework device as a rescan would record it.
+    static MTDeviceInfo infoOf(platform::mt::DeviceHandle& handle) {
+        return {.id = reinterpret_cast<uintptr_t>(&handle),
+                .ref = &handle,
+                .deviceID = handle.description.deviceID,
+                .family = handle.description.family,
+                .widthMM = handle.description.width / 100.0,
+                .heightMM = handle.description.height / 100.0};
     }
 };
 
