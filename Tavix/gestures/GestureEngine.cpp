@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Tavix/events/Actions.h"
+#include "Tavix/gestures/TapPointer.h"
 #include "Tavix/touch/MTTouch.h"
 #include "platform/Clock.h"
 
@@ -17,9 +18,6 @@ constexpr double kRecentDownWindowS = 1.0;
 constexpr double kOtherFingerLeadS = 0.15;
 // A physical press this close before a touch-down belongs to the same click.
 constexpr double kPhysicalClickLeadS = 0.05;
-// The pointer may drift this far during a tap; successive clicks this far apart still count up.
-constexpr double kTapCursorSlackPt = 6.0;
-constexpr double kMultiClickSlackPt = 5.0;
 constexpr int64_t kMaxClickState = 3;
 
 constexpr double kPinchDipToleranceS = 0.15;
@@ -71,6 +69,10 @@ GestureEngine::GestureEngine() {
     ended.reserve(32);
 }
 
+void GestureEngine::holdZoom() {
+    zoomHeld = true;
+}
+
 void GestureEngine::notePhysicalClick() {
     const double now = platform::clock().uptime();
     sharedRecord.with([now](SharedRecord& r) { r.lastPhysicalClick = now; });
@@ -110,6 +112,7 @@ void GestureEngine::process(std::span<const Touch> touches) {
 
     trackContacts(now);
     collectEnded();
+    if (count == 0) zoomHeld = false;
     pruneRecentDowns(now);
     updateFingerCount();
     if (!cfg.enabled) {
@@ -188,10 +191,10 @@ void GestureEngine::oneFingerTap(const GestureConfig& cfg, double now) {
     if (!(lastClick < track.down - kPhysicalClickLeadS && lastScroll < track.down)) return;
 
     const Point pointer = Actions::cursorLocation();
-    if (!(distance(pointer, track.cursor) <= kTapCursorSlackPt)) return;
+    if (!tapPointer::stayed(track.cursor, pointer)) return;
 
-    const bool continues = now - lastTapTime <= cfg.doubleClickInterval &&
-                           distance(pointer, lastTapPos) <= kMultiClickSlackPt;
+    const bool continues =
+        now - lastTapTime <= cfg.doubleClickInterval && tapPointer::landsWith(lastTapPos, pointer);
     const int64_t clickState = continues ? std::min(lastClickState + 1, kMaxClickState) : 1;
     lastClickState = clickState;
     lastTapTime = now;
@@ -279,8 +282,9 @@ void GestureEngine::threeFingerPinch(const GestureConfig& cfg, double now) {
 }
 
 void GestureEngine::twoFingerZoom(const GestureConfig& cfg) {
-    // Once three fingers have been down, no zoom starts until the surface is empty.
-    if (!cfg.zoomEnabled || count != 2 || (peakCount >= 3 && !zooming)) {
+    // Once three fingers have been down, or the stroke was held, no zoom starts until the
+    // surface is empty.
+    if (!cfg.zoomEnabled || count != 2 || ((peakCount >= 3 || zoomHeld) && !zooming)) {
         endZoom();
         zoomIDs.clear();
         return;

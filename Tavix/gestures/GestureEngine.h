@@ -41,6 +41,10 @@ class GestureEngine {
     // One frame: every contact of the frame, any state, in frame order.
     void process(std::span<const Touch> touches);
 
+    // Frame thread, between frames: whoever took the current stroke for a gesture of its own
+    // keeps a two-finger zoom from starting in it. Lasts until the surface is empty.
+    void holdZoom();
+
     // Called by the input monitor on the main thread.
     void notePhysicalClick();
     void noteScroll();
@@ -109,6 +113,7 @@ class GestureEngine {
     double zoomBase = 0;
     double zoomPrev = 0;
     bool zooming = false;
+    bool zoomHeld = false;
     double keyAccum = 0;
 
     // Per-frame scratch, kept to reuse its storage: the frame's fingers and the tracks that ended.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Tavix/events/Actions.h"
+#include "Tavix/gestures/TapPointer.h"
 #include "Tavix/touch/MTTouch.h"
 #include "platform/Clock.h"
 
@@ -56,7 +57,7 @@ std::optional<bool> swipeTowardGrowingX(double travelNx, Point travelMM) {
 
 SystemGestures& SystemGestures::shared() {
     // Never destroyed: the frame thread may still deliver while the process exits.
-    static auto& gestures = *new SystemGestures;
+    static auto& gestures = *new SystemGestures(GestureEngine::shared());
     return gestures;
 }
 
@@ -127,6 +128,7 @@ void SystemGestures::process(std::span<const Touch> touches) {
         void_ = false;
         settled_ = false;
         sequenceStart_ = now;
+        pointerAtStart_ = Actions::cursorLocation();
         peak_ = 0;
         known_ = 0;
         swiped_ = false;
@@ -159,8 +161,12 @@ void SystemGestures::track(std::span<const Touch> touches, double now) {
                 void_ = true;
                 return;
             }
-            *finger = {.id = touch.id, .nx = touch.nx, .start = touch.pt, .at = touch.pt,
-                       .atNx = touch.nx, .maxMove = 0};
+            *finger = {.id = touch.id,
+                       .nx = touch.nx,
+                       .start = touch.pt,
+                       .at = touch.pt,
+                       .atNx = touch.nx,
+                       .maxMove = 0};
             ++known_;
             continue;
         }
@@ -204,6 +210,8 @@ void SystemGestures::swipe(const Tuning& t, std::size_t count, double now) {
     }
     swiped_ = true;
     holdingWheel_.store(true);
+    // A flick that drifts apart afterwards is still the swipe, never also a zoom.
+    engine_.holdZoom();
     // Content follows the fingers: moving toward growing x brings back what lies before.
     if (count == 1) {
         fire(SystemGesture::pageSwipe, *growing ? SystemDirection::back : SystemDirection::forward);
@@ -222,21 +230,25 @@ void SystemGestures::endSequence(const Tuning& t, double now) {
         return std::all_of(fingers_.begin(), fingers_.begin() + known_,
                            [limit](const Finger& f) { return f.maxMove <= limit; });
     };
-    const bool tap = !void_ && !swiped_ && !pressedDuringSequence() &&
-                     ((known_ == 1 && duration <= t.oneTapMaxDuration && still(t.oneTapMaxMoveMM)) ||
-                      (known_ == 2 && duration <= t.tapMaxDuration && still(t.tapMaxMoveMM)));
+    const Point pointer = Actions::cursorLocation();
+    const bool tap =
+        !void_ && !swiped_ && !pressedDuringSequence() &&
+        tapPointer::stayed(pointerAtStart_, pointer) &&
+        ((known_ == 1 && duration <= t.oneTapMaxDuration && still(t.oneTapMaxMoveMM)) ||
+         (known_ == 2 && duration <= t.tapMaxDuration && still(t.tapMaxMoveMM)));
     if (!tap) {
-        lastTapEnd_ = {};
+        lastTap_ = {};
         return;
     }
-    doubleTap(t, known_, now);
+    doubleTap(t, known_, now, pointer);
 }
 
-void SystemGestures::doubleTap(const Tuning& t, std::size_t fingers, double now) {
-    auto& last = lastTapEnd_[fingers - 1];
-    lastTapEnd_[2 - fingers].reset();
-    if (!last || sequenceStart_ - *last > t.doubleClickInterval) {
-        last = now;
+void SystemGestures::doubleTap(const Tuning& t, std::size_t fingers, double now, Point pointer) {
+    auto& last = lastTap_[fingers - 1];
+    lastTap_[2 - fingers].reset();
+    if (!last || sequenceStart_ - last->end > t.doubleClickInterval ||
+        !tapPointer::landsWith(last->pointer, pointer)) {
+        last = LastTap{.end = now, .pointer = pointer};
         return;
     }
     // A third tap starts the next pair.
@@ -252,8 +264,9 @@ void SystemGestures::fire(SystemGesture gesture, SystemDirection direction) {
     if (onGesture) onGesture({gesture, direction, reportText(gesture, direction)});
     switch (gesture) {
         case SystemGesture::pageSwipe:
-            Actions::otherClick(direction == SystemDirection::back ? platform::MouseButton::back
-                                                                   : platform::MouseButton::forward);
+            Actions::otherClick(direction == SystemDirection::back
+                                    ? platform::MouseButton::back
+                                    : platform::MouseButton::forward);
             return;
         case SystemGesture::fullscreenSwipe:
             // The original platform's keys for the space on the left and on the right.

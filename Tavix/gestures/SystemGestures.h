@@ -9,6 +9,7 @@
 #include <span>
 
 #include "Tavix/gestures/GestureConfig.h"
+#include "Tavix/gestures/GestureEngine.h"
 #include "Tavix/gestures/SystemGesture.h"
 #include "Tavix/touch/Touch.h"
 #include "platform/Geometry.h"
@@ -21,16 +22,19 @@ namespace tavix {
 // press time are atomics other threads write.
 //
 // A touch sequence runs from the first finger on an empty surface to the frame that finds it
-// empty again. A sequence with more than two fingers, a physical press, a zoom-like change of
-// spread or the engine disabled fires nothing; once a swipe fires, the wheel is held back until
-// the sequence ends.
+// empty again; a mouse that leaves sends that frame as it goes. A sequence with more than two
+// fingers, a physical press, a zoom-like change of spread or the engine disabled fires nothing;
+// once a swipe fires, the wheel is held back and the engine's zoom held off until the sequence
+// ends. A double tap is two touches the engine would take for taps, pointer rules included.
 class SystemGestures {
   public:
     using GestureHandler = std::function<void(const SystemGestureReport&)>;
 
+    // Beside the shared engine.
     static SystemGestures& shared();
 
-    SystemGestures() = default;
+    // `engine` is fed the same frames, each before this.
+    explicit SystemGestures(GestureEngine& engine) : engine_(engine) {}
     SystemGestures(const SystemGestures&) = delete;
     SystemGestures& operator=(const SystemGestures&) = delete;
 
@@ -73,10 +77,11 @@ class SystemGestures {
     void track(std::span<const Touch> touches, double now);
     void swipe(const Tuning& t, std::size_t count, double now);
     void endSequence(const Tuning& t, double now);
-    void doubleTap(const Tuning& t, std::size_t fingers, double now);
+    void doubleTap(const Tuning& t, std::size_t fingers, double now, Point pointer);
     bool pressedDuringSequence() const;
     void fire(SystemGesture gesture, SystemDirection direction);
 
+    GestureEngine& engine_;
     std::atomic<bool> pageSwipe_{false};
     std::atomic<bool> fullscreenSwipe_{false};
     std::atomic<bool> missionControlTap_{false};
@@ -98,6 +103,7 @@ class SystemGestures {
     bool settled_ = false;
     std::size_t settledCount_ = 0;
     double sequenceStart_ = 0;
+    Point pointerAtStart_;  // screen points
     std::size_t peak_ = 0;
     std::array<Finger, 2> fingers_{};
     std::size_t known_ = 0;  // fingers_ in use
@@ -109,8 +115,12 @@ class SystemGestures {
     Point pairMean_;
     double pairSpread_ = 0;
 
-    // The end of the last lone tap with one and with two fingers, waiting for its second.
-    std::array<std::optional<double>, 2> lastTapEnd_{};
+    // The last lone tap with one and with two fingers, waiting for its second.
+    struct LastTap {
+        double end = 0;
+        Point pointer;
+    };
+    std::array<std::optional<LastTap>, 2> lastTap_{};
     bool smartZoomedIn_ = false;
 };
 

@@ -31,8 +31,25 @@ void EvdevBackend::frame(const input::MagicMouseDevice& device, const input::Dec
     if (!frame.touches) return;
     // The callbacks receive writable records; they get a copy, never the decoder's state.
     records_.assign(frame.contacts.begin(), frame.contacts.end());
+    if (records_.empty()) {
+        touching_.erase(device.key);
+    } else {
+        touching_[device.key] = {frame.time, frame.number};
+    }
     deliver_(device.deviceID, records_.data(), static_cast<int32_t>(records_.size()), frame.time,
              frame.number);
+}
+
+void EvdevBackend::closed(const input::MagicMouseDevice& device) {
+    // Unplugged, asleep or given up to another user's session with fingers on it: they lift
+    // here, or whoever follows the frames waits for a lift that never comes.
+    const auto found = touching_.find(device.key);
+    if (found == touching_.end()) return;
+    const auto [time, number] = found->second;
+    touching_.erase(found);
+    MTContact none{};
+    deliver_(device.deviceID, &none, 0, time,
+             static_cast<int32_t>(static_cast<uint32_t>(number) + 1));
 }
 
 }  // namespace tavix::platform::mt

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "platform/linux/input/MagicMouseReader.h"
@@ -25,10 +27,14 @@ class EvdevBackend final : public Backend, private input::MagicMouseListener {
 
   private:
     void frame(const input::MagicMouseDevice& device, const input::DecodedFrame& frame) override;
+    void closed(const input::MagicMouseDevice& device) override;
 
     input::MagicMouseReader& reader_;
     const Deliver deliver_;
-    std::vector<MTContact> records_;  // reader thread only
+    // Reader thread only.
+    std::vector<MTContact> records_;
+    // The openings whose last frame had contacts, with that frame's time and number.
+    std::map<uint64_t, std::pair<double, int32_t>> touching_;
 };
 
 }  // namespace tavix::platform::mt

@@ -66,10 +66,24 @@ bool SimBackend::declare(const MTSimDevice& device) {
 
 bool SimBackend::setAttached(int64_t handle, bool attached) {
     if (handle == MT_SIM_NULL_DEVICE) return false;
-    std::lock_guard guard(mutex_);
-    auto found = std::ranges::find(entries_, handle, &Entry::handle);
-    if (found == entries_.end()) return false;
-    found->attached = attached;
+    std::optional<std::pair<int32_t, double>> lift;
+    {
+        std::lock_guard guard(mutex_);
+        auto found = std::ranges::find(entries_, handle, &Entry::handle);
+        if (found == entries_.end()) return false;
+        // A mouse that goes with fingers on it lifts them, as a real one does when its node
+        // closes; the callbacks would otherwise wait for a lift that never comes.
+        if (found->attached && !attached && found->touching) {
+            lift = std::pair(found->frames.next(), found->lastTimestamp);
+            found->touching = false;
+        }
+        found->attached = attached;
+    }
+    if (lift) {
+        MTContact none{};
+        Framework::shared().deliver(static_cast<uint64_t>(handle), &none, 0, lift->second,
+                                    lift->first);
+    }
     return true;
 }
 
@@ -83,7 +97,8 @@ void SimBackend::setListFailure(bool fail) {
     listFailure_ = fail;
 }
 
-std::optional<int32_t> SimBackend::nextFrame(int64_t device, bool& declared) {
+std::optional<int32_t> SimBackend::nextFrame(int64_t device, bool touching, double timestamp,
+                                             bool& declared) {
     std::lock_guard guard(mutex_);
     declared = true;
     if (device == MT_SIM_NULL_DEVICE) return unattributedFrames_.next();
@@ -94,6 +109,8 @@ std::optional<int32_t> SimBackend::nextFrame(int64_t device, bool& declared) {
     }
     // A detached device sends nothing, whatever its handles were told.
     if (!found->attached) return std::nullopt;
+    found->touching = touching;
+    found->lastTimestamp = timestamp;
     return found->frames.next();
 }
 
@@ -101,7 +118,7 @@ int SimBackend::deliver(int64_t device, const MTSimContact* contacts, int32_t co
                         double timestamp) {
     if (count < 0 || (count > 0 && !contacts)) return -1;
     bool declared = false;
-    const auto frame = nextFrame(device, declared);
+    const auto frame = nextFrame(device, count > 0, timestamp, declared);
     if (!declared) return -1;
     if (!frame) return 0;
 

@@ -37,10 +37,14 @@ class SimBackend final : public Backend {
         DeviceDescription description;
         bool attached = true;
         FrameCounter frames{};
+        bool touching = false;  // its last frame had contacts
+        double lastTimestamp = 0;
     };
 
-    // The next frame number of an attached device, or nothing when it delivers no frames.
-    std::optional<int32_t> nextFrame(int64_t device, bool& declared);
+    // The next frame number of an attached device, or nothing when it delivers no frames; notes
+    // the frame as its last.
+    std::optional<int32_t> nextFrame(int64_t device, bool touching, double timestamp,
+                                     bool& declared);
 
     std::mutex mutex_;  // guards everything below but playback_
     std::vector<Entry> entries_;

@@ -97,7 +97,7 @@ class SystemScenario : public Scenario {
         return out;
     }
 
-    SystemGestures gestures;
+    SystemGestures gestures{engine};
     std::vector<std::string> fired;
     std::vector<std::string> texts;
 };
@@ -141,9 +141,10 @@ TEST(FullscreenSwipe, FiresOnceForTheWorkspaceOnEitherSide) {
 
 TEST(FullscreenSwipe, VerticalScrollZoomAndAThirdFingerAreNoSwipe) {
     SystemScenario s;
-    s.swipe2(10, 3, 25, 0.25);     // scrolling up the mouse
-    s.swipe2(20, 20, 0, 0.25, 8);  // spreading while moving: a zoom, and only a zoom
-    EXPECT_THAT(s.reports(), ElementsAre("双指张开 → 放大"));
+    s.swipe2(10, 3, 25, 0.25);      // scrolling up the mouse
+    s.swipe2(20, 20, 0, 0.25, 8);   // spreading while moving: a zoom, and only a zoom
+    s.swipe2(25, 20, 0, 0.25, -8);  // and drawing together
+    EXPECT_THAT(s.reports(), ElementsAre("双指张开 → 放大", "双指捏合 → 缩小"));
     s.frame(30, {{3, 5, 10}});  // a third finger in the same touch, lifted as two swipe
     s.swipe2(30.01, 20, 0, 0.25);
     EXPECT_THAT(s.fired, IsEmpty());
@@ -175,6 +176,13 @@ TEST(MissionControlTap, TooSlowTooFarApartOrMovingIsNothing) {
     s.frame(30.05, {{1, 18, 45}, {2, 38, 45}});
     s.frame(30.1, {});
     s.tap2(30.3, 30.4);
+    // The second tap must have as many fingers as the first, one between or not.
+    s.tap(40.0, 40.08);
+    s.tap2(40.2, 40.28);
+    s.tap(40.4, 40.48);
+    s.tap2(50.0, 50.08);
+    s.tap(50.2, 50.28);
+    s.tap2(50.4, 50.48);
     EXPECT_THAT(s.fired, IsEmpty());
 }
 

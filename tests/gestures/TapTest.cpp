@@ -123,9 +123,17 @@ TEST(OneFingerTap, RestingFingersDownEarlierDoNotPreventIt) {
     s.frame(11.0, {{1, 10, 80}, {2, 40, 80}});
     s.frame(11.5, {{1, 10, 80}, {2, 40, 80}, {3, 25, 45}});
     s.frame(11.6, {{1, 10, 80}, {2, 40, 80}});
+    s.frame(12.0, {});
+    // Three held too long for a tap, one left resting: the stale group must not claim a tap that
+    // reuses a lifted finger's identifier.
+    s.frame(20.0, {{4, 10, 80}, {5, 40, 80}, {6, 25, 45}});
+    s.frame(20.5, {{4, 10, 80}});
+    s.frame(21.0, {{4, 10, 80}, {5, 25, 45}});
+    s.frame(21.1, {{4, 10, 80}});
     std::vector<EventType> types;
     for (const auto& p : s.posted()) types.push_back(p.event.type());
     EXPECT_THAT(types, ElementsAre(EventType::leftMouseDown, EventType::leftMouseUp,
+                                   EventType::leftMouseDown, EventType::leftMouseUp,
                                    EventType::leftMouseDown, EventType::leftMouseUp));
 }
 
