@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDBusConnection>
 #include <QDBusArgument>
+#include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusObjectPath>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QElapsedTimer>
 
 #include <signal.h>
@@ -80,6 +80,24 @@ class MockLogind {
              {QString("org.freedesktop.login1.Session"), QVariantMap{{"Active", active}}});
     }
 
+    // As logind may announce a switch: Active invalidated, its new value left to be read.
+    void invalidateActive(const QString& id, bool active) {
+        const QString path = "/org/freedesktop/login1/session/" + id;
+        mock(
+            path, "AddMethod",
+            {QString("org.freedesktop.DBus.Mock"), QString("Invalidate"), QString("b"), QString(""),
+             QString("self.props['org.freedesktop.login1.Session']['Active'] = args[0]; "
+                     "self.EmitSignal('org.freedesktop.DBus.Properties', 'PropertiesChanged', "
+                     "'sa{sv}as', ['org.freedesktop.login1.Session', {}, ['Active']])")});
+        mock(path, "Invalidate", {active});
+    }
+    // A session object logind names but will not answer for.
+    void nameUnansweredSession() {
+        mock("/org/freedesktop/login1", "AddMethod",
+             {QString("org.freedesktop.login1.Manager"), QString("GetSession"), QString("s"),
+              QString("o"), QString("ret = '/org/freedesktop/login1/session/unanswered'")});
+    }
+
     // The user's graphical session, as logind names it for the user's services (the template's
     // own GetUser cannot build a path from a number).
     void setDisplay(const QString& id) {
@@ -87,11 +105,12 @@ class MockLogind {
         mock("/org/freedesktop/login1", "AddMethod",
              {QString("org.freedesktop.login1.Manager"), QString("GetUser"), QString("u"),
               QString("o"), QString("ret = '%1'").arg(user)});
-        mock(user, "AddMethod",
-             {QString("org.freedesktop.DBus.Mock"), QString("ShowSession"), QString("s"),
-              QString(""),
-              QString("self.props['org.freedesktop.login1.User']['Display'] = dbus.Struct("
-                      "(args[0], dbus.ObjectPath('/org/freedesktop/login1/session/' + args[0])))")});
+        mock(
+            user, "AddMethod",
+            {QString("org.freedesktop.DBus.Mock"), QString("ShowSession"), QString("s"),
+             QString(""),
+             QString("self.props['org.freedesktop.login1.User']['Display'] = dbus.Struct("
+                     "(args[0], dbus.ObjectPath('/org/freedesktop/login1/session/' + args[0])))")});
         mock(user, "ShowSession", {id});
     }
 
@@ -172,6 +191,12 @@ TEST(LoginSessionTest, AnotherUserOnTheSeatGetsTheMouseAndNoVirtualDevicesUntilT
     EXPECT_EQ(recorder.liveDevices(), 2);
     EXPECT_EQ(wakes, 1);
     EXPECT_EQ(reader.devices().size(), 1u);
+
+    logind.invalidateActive("c7", false);
+    ASSERT_TRUE(whileRunning([&] { return !session.active(); }));
+    EXPECT_FALSE(stream->isOpen());
+    EXPECT_TRUE(whileRunning([&] { return *clones == 0; }));
+    EXPECT_EQ(recorder.liveDevices(), 0);
 }
 
 TEST(LoginSessionTest, AUserServiceStartedInABackgroundSessionHoldsNothingAndNoLogindMeansActive) {
@@ -194,7 +219,14 @@ TEST(LoginSessionTest, AUserServiceStartedInABackgroundSessionHoldsNothingAndNoL
     EXPECT_FALSE(stream->isOpen());
     EXPECT_EQ(recorder.liveDevices(), 0);
 
-    // A session logind does not know, or no logind at all: Tavix works as before.
+    // A session whose Active logind does not give, one it does not know, or no logind at all:
+    // Tavix works as before.
+    ScopedEnvironment named("XDG_SESSION_ID", "c9");
+    logind.nameUnansweredSession();
+    LogindSession unanswered(logind.bus());
+    EXPECT_TRUE(unanswered.found());
+    EXPECT_TRUE(unanswered.active());
+
     ScopedEnvironment unknown("XDG_SESSION_ID", "nope");
     PrivateBus empty;
     auto bare = QDBusConnection::connectToBus(QString::fromStdString(empty.address()), "bare");

@@ -30,8 +30,9 @@ class DesktopActionsTest : public ::testing::Test {
         if (bus.address().empty()) GTEST_SKIP() << "no dbus-daemon to start";
     }
 
-    std::unique_ptr<DesktopActions> make(const std::string& desktop, const std::string& session,
-                                         const std::shared_ptr<ShortcutSettings>& settings = nullptr) {
+    std::unique_ptr<DesktopActions> make(
+        const std::string& desktop, const std::string& session,
+        const std::shared_ptr<ShortcutSettings>& settings = nullptr) {
         DesktopActions::Services services;
         services.chords = chords;
         services.shortcuts = settings ? settings : shortcuts;
@@ -244,7 +245,11 @@ TEST(ActionsConfig, ReadsOnlyARegularFileOfBoundedSize) {
         EXPECT_THAT(config.overrides, IsEmpty());
     }
     const auto file = dir.path() / "actions.conf";
-    tavix::testing::writeFile(file, "# " + std::string(ActionsConfig::kMaxSize, 'x') + "\n");
+    // 64 KiB exactly is read; one byte more is not.
+    const std::string full = "# " + std::string(ActionsConfig::kMaxSize - 3, 'x') + "\n";
+    tavix::testing::writeFile(file, full);
+    EXPECT_THAT(ActionsConfig::read(file).problems, IsEmpty());
+    tavix::testing::writeFile(file, "#" + full);
     EXPECT_THAT(ActionsConfig::read(file).problems, ElementsAre(HasSubstr("larger than 64 KiB")));
     tavix::testing::writeFile(file, "apps = chord Ctrl+Alt+Space\n");
     const auto config = ActionsConfig::read(file);
@@ -279,6 +284,27 @@ TEST(ActionsConfig, ReadsDBusArgumentsAndRejectsWhatCannotWork) {
     EXPECT_THAT(config.problems[2], HasSubstr("quote"));
     EXPECT_THAT(config.problems[3], HasSubstr("unknown trigger \"teleport\""));
     EXPECT_THAT(config.problems[4], HasSubstr("no program"));
+}
+
+// Sized integers are refused out of range, never wrapped: the line is named and the built-in
+// trigger stays.
+TEST(ActionsConfig, IntegerArgumentsAtTheirBounds) {
+    const std::pair<std::string, bool> cases[] = {
+        {"int32:-2147483648", true}, {"int32:2147483647", true},
+        {"int32:2147483648", false}, {"int32:-2147483649", false},
+        {"int32:4294967296", false}, {"uint32:0", true},
+        {"uint32:4294967295", true}, {"uint32:4294967296", false},
+        {"uint32:-1", false},        {"variant:int32:4294967296", false},
+        {"int32:", false},           {"int32:1x", false},
+    };
+    for (const auto& [argument, fits] : cases) {
+        const auto config = ActionsConfig::parse(
+            "\napps = dbus org.gnome.Shell /org/gnome/Shell org.gnome.Shell.Foo " + argument);
+        EXPECT_EQ(config.overrides.contains(DesktopAction::apps), fits) << argument;
+        if (!fits) {
+            EXPECT_THAT(config.problems, ElementsAre(HasSubstr("line 2"))) << argument;
+        }
+    }
 }
 
 TEST(SessionDetection, EnvironmentFirstThenTheBus) {

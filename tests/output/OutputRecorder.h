@@ -39,11 +39,12 @@ class OutputRecorder {
     std::shared_ptr<platform::VirtualClock> clock = std::make_shared<platform::VirtualClock>(100);
 
     std::shared_ptr<platform::output::UinputOutput> makeOutput(
-        platform::output::OutputScheduler::Timing timing = {}) {
-        return std::make_shared<platform::output::UinputOutput>([this, timing] {
+        platform::output::OutputScheduler::Timing timing = {},
+        std::shared_ptr<platform::output::Sleeper> sleeper = nullptr) {
+        if (!sleeper) sleeper = std::make_shared<VirtualSleeper>(clock);
+        return std::make_shared<platform::output::UinputOutput>([this, timing, sleeper] {
             return std::make_unique<platform::output::OutputScheduler>(
-                sink(OutputDevice::pointer), sink(OutputDevice::keyboard), clock,
-                std::make_shared<VirtualSleeper>(clock), timing);
+                sink(OutputDevice::pointer), sink(OutputDevice::keyboard), clock, sleeper, timing);
         });
     }
     // Devices the output holds now (each opening makes two).

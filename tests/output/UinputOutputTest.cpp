@@ -1,6 +1,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 #include "Tavix/events/Actions.h"
 #include "Tavix/events/EventMarker.h"
 #include "platform/linux/LinuxEventBackend.h"
@@ -126,6 +130,40 @@ TEST_F(UinputOutputTest, AChordSaysWhetherThereIsAKeyboardToTypeItOn) {
     // Nor while the session is another user's and the devices are gone.
     output->setSuspended(true);
     EXPECT_FALSE(output->pressChord({{KEY_LEFTMETA}, KEY_A}));
+}
+
+// Holds the writer in its wait for the devices until opened.
+class GateSleeper final : public output::Sleeper {
+  public:
+    void sleepUntil(double) override {
+        std::unique_lock lock(mutex_);
+        opened_.wait(lock, [this] { return open_; });
+    }
+    void open() {
+        std::lock_guard guard(mutex_);
+        open_ = true;
+        opened_.notify_all();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable opened_;
+    bool open_ = false;
+};
+
+// What is still queued when the seat goes to another user never reaches their session; at most
+// the write already under way ends.
+TEST_F(UinputOutputTest, NothingQueuedIsWrittenOnceSuspended) {
+    auto gate = std::make_shared<GateSleeper>();
+    auto held = recorder.makeOutput({}, gate);
+    const output::KeyChord chord{{KEY_LEFTMETA}, KEY_A};
+    ASSERT_TRUE(held->pressChord(chord));
+    std::thread switching([&] { held->setSuspended(true); });
+    // Queued behind the held write until the switch refuses more.
+    while (held->pressChord(chord)) std::this_thread::yield();
+    gate->open();
+    switching.join();
+    EXPECT_LE(recorder.frames().size(), 1u);
 }
 
 // The system gestures' output: back and forward are the side buttons, Control-arrow the desktop's

@@ -16,7 +16,6 @@ using dbus::sessionBusAddress;
 
 bool appendBasic(DBusMessageIter* iter, const DBusArgument& argument) {
     const std::string& v = argument.value;
-    char* end = nullptr;
     if (argument.type == "string" || argument.type == "objpath") {
         const int type = argument.type == "string" ? DBUS_TYPE_STRING : DBUS_TYPE_OBJECT_PATH;
         if (type == DBUS_TYPE_OBJECT_PATH && !dbus_validate_path(v.c_str(), nullptr)) return false;
@@ -29,16 +28,12 @@ bool appendBasic(DBusMessageIter* iter, const DBusArgument& argument) {
         return dbus_message_iter_append_basic(iter, DBUS_TYPE_BOOLEAN, &b);
     }
     if (argument.type == "int32") {
-        const long n = std::strtol(v.c_str(), &end, 10);
-        if (v.empty() || *end || n < INT32_MIN || n > INT32_MAX) return false;
-        const dbus_int32_t i = static_cast<dbus_int32_t>(n);
-        return dbus_message_iter_append_basic(iter, DBUS_TYPE_INT32, &i);
+        const auto n = argumentInteger<dbus_int32_t>(v);
+        return n && dbus_message_iter_append_basic(iter, DBUS_TYPE_INT32, &*n);
     }
     if (argument.type == "uint32") {
-        const unsigned long n = std::strtoul(v.c_str(), &end, 10);
-        if (v.empty() || *end || v.front() == '-' || n > UINT32_MAX) return false;
-        const dbus_uint32_t u = static_cast<dbus_uint32_t>(n);
-        return dbus_message_iter_append_basic(iter, DBUS_TYPE_UINT32, &u);
+        const auto n = argumentInteger<dbus_uint32_t>(v);
+        return n && dbus_message_iter_append_basic(iter, DBUS_TYPE_UINT32, &*n);
     }
     if (argument.type == "double") {
         double d = 0;
@@ -288,9 +283,9 @@ bool SessionBus::offers(const DBusCall& call) {
     const auto xml = introspect(call.service, call.path);
     if (!xml) return false;
     if (call.interface == "org.freedesktop.DBus.Properties" && call.member == "Set") {
-        return call.arguments.size() == 3 && declares(*xml, call.arguments[0].value,
-                                                      Member::writableProperty,
-                                                      call.arguments[1].value);
+        return call.arguments.size() == 3 &&
+               declares(*xml, call.arguments[0].value, Member::writableProperty,
+                        call.arguments[1].value);
     }
     return declares(*xml, call.interface, Member::method, call.member);
 }

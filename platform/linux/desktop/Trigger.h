@@ -1,6 +1,10 @@
 #pragma once
 
+#include <charconv>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <variant>
 #include <vector>
 
@@ -16,6 +20,18 @@ struct DBusArgument {
     bool variant = false;
     friend bool operator==(const DBusArgument&, const DBusArgument&) = default;
 };
+
+// The number an int32 or uint32 argument spells, in decimal; nothing when it is not one or is
+// out of the type's range (never wrapped).
+template <class Integer>
+std::optional<Integer> argumentInteger(std::string_view text) {
+    Integer value{};
+    const auto [last, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || last != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
 
 struct DBusCall {
     std::string service;
