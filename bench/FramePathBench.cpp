@@ -82,7 +82,8 @@ void systemGestures(benchmark::State& state) {
     auto clock = std::make_shared<platform::VirtualClock>(100.0);
     platform::installClock(clock);
     bench::installDiscardingEvents();
-    SystemGestures gestures;
+    GestureEngine engine;
+    SystemGestures gestures(engine);
     gestures.setSwitches(
         {.pageSwipe = true, .fullscreenSwipe = true, .missionControlTap = true, .smartZoom = true});
 
