@@ -161,12 +161,8 @@ void SystemGestures::track(std::span<const Touch> touches, double now) {
                 void_ = true;
                 return;
             }
-            *finger = {.id = touch.id,
-                       .nx = touch.nx,
-                       .start = touch.pt,
-                       .at = touch.pt,
-                       .atNx = touch.nx,
-                       .maxMove = 0};
+            *finger = {.id = touch.id, .nx = touch.nx, .start = touch.pt, .at = touch.pt,
+                       .atNx = touch.nx, .maxMove = 0};
             ++known_;
             continue;
         }
@@ -264,9 +260,8 @@ void SystemGestures::fire(SystemGesture gesture, SystemDirection direction) {
     if (onGesture) onGesture({gesture, direction, reportText(gesture, direction)});
     switch (gesture) {
         case SystemGesture::pageSwipe:
-            Actions::otherClick(direction == SystemDirection::back
-                                    ? platform::MouseButton::back
-                                    : platform::MouseButton::forward);
+            Actions::otherClick(direction == SystemDirection::back ? platform::MouseButton::back
+                                                                   : platform::MouseButton::forward);
             return;
         case SystemGesture::fullscreenSwipe:
             // The original platform's keys for the space on the left and on the right.
