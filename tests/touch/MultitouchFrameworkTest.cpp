@@ -143,7 +143,7 @@ TEST_F(MultitouchFramework, FramesReachTheCallbacksOfStartedHandlesOnly) {
     MTDeviceStop(handle);
     EXPECT_EQ(deliver(1), 0);
 
-    ASSERT_EQ(received.size(), 3u);
+    ASSERT_EQ(received.size(), 4u);
     const Received& first = received[0];
     EXPECT_EQ(first.device, handle);
     EXPECT_EQ(first.timestamp, 1.5);
@@ -155,7 +155,11 @@ TEST_F(MultitouchFramework, FramesReachTheCallbacksOfStartedHandlesOnly) {
     EXPECT_EQ(first.contacts[0].frame, first.frame);
     EXPECT_EQ(first.contacts[1].state, 7);
     EXPECT_EQ(received[1].device, nullptr);
+    // Detached with fingers on it: they lift.
     EXPECT_EQ(received[2].device, handle);
+    EXPECT_TRUE(received[2].contacts.empty());
+    EXPECT_EQ(received[3].device, handle);
+    EXPECT_GT(received[3].frame, received[2].frame);
     EXPECT_GT(received[2].frame, first.frame);
     MTArrayRelease(list);
 }
