@@ -54,10 +54,12 @@ if [ "$release" = 12 ]; then
     packages+=(qml-module-qtgraphicaleffects qml-module-qtquick-layouts qml-module-qtquick-window2
         qml-module-org-kde-kirigami2 plasma-framework milou)
 else
-    # Plasma 6 runs global shortcuts in a daemon of its own; KWin 6's overview imports these
-    # modules. The SVG icon engine has a package of its own.
-    packages+=(kglobalacceld qml6-module-qtquick-layouts qml6-module-qtquick-window
-        qml6-module-org-kde-kirigami qml6-module-qt5compat-graphicaleffects qt6-svg-plugins)
+    # Plasma 6 runs global shortcuts in a daemon of its own. KWin 6's effects are in kwin-common
+    # (13's kwin-wayland does not pull it in); these are the QML modules its overview imports.
+    # The SVG icon engine has a package of its own.
+    packages+=(kglobalacceld kwin-common plasma-desktoptheme qml6-module-org-kde-kirigami
+        qml6-module-org-kde-ksvg qml6-module-qt5compat-graphicaleffects qml6-module-qtquick-window
+        qt6-svg-plugins)
 fi
 if [ "$host_tools" = 1 ]; then
     # The release's own clang for tidy, the sanitizers and the fuzzers; the benchmarks; and what
