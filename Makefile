@@ -50,14 +50,15 @@ start-testing-root: deps
 
 # In a Debian root of RELEASE (12, 13 or testing; see scripts/debian-root.sh), kept in
 # build-roots/RELEASE: the build and the whole ctest suite without tidy, the sanitizers and the
-# benchmarks; then the release's package, built there and installed into a fresh root of it.
+# benchmarks; then the release's package, built there (its objects mostly from ccache: the same
+# flags) and installed into a fresh root of it.
 RELEASE ?= testing
 release-dir = build-roots/$(RELEASE)
 test-release: deps
 	@./scripts/debian-root.sh $(RELEASE) make --no-print-directory suite \
 		BUILD=$(release-dir)/build DEPS_OPTIONS=--no-host-tools CMAKE_OPTIONS=-DTAVIX_BENCH=OFF
 	@./scripts/debian-root.sh $(RELEASE) make --no-print-directory package \
-		PACKAGE_BUILD=$(release-dir)/package DEPS_OPTIONS=--no-host-tools
+		PACKAGE_BUILD=$(release-dir)/package DEPS_OPTIONS=--no-host-tools CMAKE_OPTIONS=-DTAVIX_WERROR=ON
 	@$(call check-in-root,$(release-dir)/package/tavix_*.deb,$(RELEASE))
 
 # The build and the whole ctest suite, nothing else.
@@ -89,7 +90,7 @@ install: deps
 
 # A Debian package of the /usr installation, in $(PACKAGE_BUILD).
 package: deps
-	@cmake -S . -B $(PACKAGE_BUILD) $(GENERATOR) $(installed-config) -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+	@cmake -S . -B $(PACKAGE_BUILD) $(GENERATOR) $(installed-config) -DCMAKE_INSTALL_PREFIX=/usr $(CMAKE_OPTIONS) >/dev/null
 	@cmake --build $(PACKAGE_BUILD) -j $(JOBS)
 	@cd $(PACKAGE_BUILD) && cpack >/dev/null && ls -1 $(CURDIR)/$(PACKAGE_BUILD)/*.deb
 
