@@ -45,8 +45,10 @@ test: start-testing-root build tidy tsan asan check-package
 	@$(MAKE) --no-print-directory check-host-package-in-root
 	@$(MAKE) --no-print-directory test-release RELEASE=testing
 
+# Without root, sudo could not ask for a password in the background: the root is made later.
 start-testing-root: deps
-	@mkdir -p build-roots && ./scripts/debian-root.sh testing >build-roots/testing.log 2>&1 &
+	@if [ "$$(id -u)" = 0 ]; then mkdir -p build-roots && \
+		./scripts/debian-root.sh testing >build-roots/testing.log 2>&1 & fi
 
 # In a Debian root of RELEASE (12, 13 or testing; see scripts/debian-root.sh), kept in
 # build-roots/RELEASE: the build and the whole ctest suite without tidy, the sanitizers and the
