@@ -10,13 +10,16 @@ PACKAGE_BUILD ?= build-package
 JOBS       ?= $(shell nproc)
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: run screenshot test deps build tsan asan bench tidy install package check-package clean
+.PHONY: run screenshot test test-release suite start-testing-root check-host-package-in-root deps build tsan asan bench tidy install package check-package clean
 
+# --no-host-tools inside a Debian root: no clang, benchmarks or root maker there.
+DEPS_OPTIONS ?=
 deps:
-	@./scripts/install-deps.sh
+	@./scripts/install-deps.sh $(DEPS_OPTIONS)
 
+CMAKE_OPTIONS ?=
 build: deps
-	@cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIX_WERROR=ON >/dev/null
+	@cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIX_WERROR=ON $(CMAKE_OPTIONS) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
 # With a display: the application on its simulated mouse, with its settings window, printing
@@ -35,8 +38,44 @@ screenshot: build
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/tools/tavix-screenshot docs/screenshot.png
 	@echo "wrote docs/screenshot.png"
 
-test: build tidy tsan asan check-package
+# The Debian testing root is made in the background meanwhile (its downloads wait on the network,
+# not the processor); its run joins it when the host's checks are done.
+test: start-testing-root build tidy tsan asan check-package
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory check-host-package-in-root
+	@$(MAKE) --no-print-directory test-release RELEASE=testing
+
+# Without root, sudo could not ask for a password in the background: the root is made later.
+start-testing-root: deps
+	@if [ "$$(id -u)" = 0 ]; then mkdir -p build-roots && \
+		./scripts/debian-root.sh testing >build-roots/testing.log 2>&1 & fi
+
+# In a Debian root of RELEASE (12, 13 or testing; see scripts/debian-root.sh), kept in
+# build-roots/RELEASE: the build and the whole ctest suite without tidy, the sanitizers and the
+# benchmarks; then the release's package, built there (its objects mostly from ccache: the same
+# flags) and installed into a fresh root of it.
+RELEASE ?= testing
+release-dir = build-roots/$(RELEASE)
+test-release: deps
+	@./scripts/debian-root.sh $(RELEASE) make --no-print-directory suite \
+		BUILD=$(release-dir)/build DEPS_OPTIONS=--no-host-tools CMAKE_OPTIONS=-DTAVIX_BENCH=OFF
+	@./scripts/debian-root.sh $(RELEASE) make --no-print-directory package \
+		PACKAGE_BUILD=$(release-dir)/package DEPS_OPTIONS=--no-host-tools CMAKE_OPTIONS=-DTAVIX_WERROR=ON
+	@$(call check-in-root,$(release-dir)/package/tavix_*.deb,$(RELEASE))
+
+# The build and the whole ctest suite, nothing else.
+suite: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The host's own package, installed into a fresh root of the host's release.
+check-host-package-in-root: package
+	@$(call check-in-root,$(PACKAGE_BUILD)/tavix_*.deb,$(HOST_RELEASE))
+
+HOST_RELEASE := $(shell . /etc/os-release && echo $${VERSION_ID:-testing})
+# The package of a release installed with apt into a fresh minimal root of that release, and
+# shown there (skipped, status 77, without root or mmdebstrap).
+suite-of = $(if $(filter 12,$(1)),bookworm,$(if $(filter 13,$(1)),trixie,$(1)))
+check-in-root = ./tests/install/check-in-root.sh $(1) $(call suite-of,$(2)) || [ $$? -eq 77 ]
 
 # clang-tidy with .clang-tidy over the project's sources, findings as errors; files unchanged
 # since they passed are not checked again.
@@ -53,7 +92,7 @@ install: deps
 
 # A Debian package of the /usr installation, in $(PACKAGE_BUILD).
 package: deps
-	@cmake -S . -B $(PACKAGE_BUILD) $(GENERATOR) $(installed-config) -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+	@cmake -S . -B $(PACKAGE_BUILD) $(GENERATOR) $(installed-config) -DCMAKE_INSTALL_PREFIX=/usr $(CMAKE_OPTIONS) >/dev/null
 	@cmake --build $(PACKAGE_BUILD) -j $(JOBS)
 	@cd $(PACKAGE_BUILD) && cpack >/dev/null && ls -1 $(CURDIR)/$(PACKAGE_BUILD)/*.deb
 
@@ -86,5 +125,6 @@ bench: build
 	done
 	@python3 scripts/bench-table.py $(BUILD)/bench-results/*.json
 
+# The Debian roots (build-roots) are kept: remove them by hand (as root) to make them afresh.
 clean:
 	rm -rf $(BUILD) $(TSAN_BUILD) $(ASAN_BUILD) $(INSTALL_BUILD) $(PACKAGE_BUILD)
