@@ -40,14 +40,22 @@ QT_QPA_PLATFORM=xcb tavix --demo >"$work/demo.out" 2>&1 &
 demo=$!
 pids+=("$demo")
 
+# The mapped one of the windows named Tavix (Qt's hidden client leader has that name too).
+shown_window() {
+    local id
+    for id in $(xwininfo -root -tree 2>/dev/null | awk '/"Tavix"/ {print $1}'); do
+        xwininfo -id "$id" | grep -q 'Map State: IsViewable' && xwininfo -id "$id" && return 0
+    done
+    return 1
+}
+
 # The first start opens the settings window.
 for _ in $(seq 600); do
-    xwininfo -name Tavix 2>/dev/null | grep -q 'Map State: IsViewable' && break
+    window=$(shown_window) && break
     kill -0 "$demo" 2>/dev/null || fail "tavix --demo ended: $(cat "$work/demo.out")"
     sleep 0.1
 done
-window=$(xwininfo -name Tavix 2>/dev/null) || fail "no Tavix window: $(cat "$work/demo.out")"
-grep -q 'Map State: IsViewable' <<<"$window" || fail "the Tavix window is not shown: $window"
+[ -n "${window:-}" ] || fail "no Tavix window shown: $(xwininfo -root -tree); $(cat "$work/demo.out")"
 echo "window: $(sed -n 's/.*-geometry //p' <<<"$window")"
 
 tray=$(cat <&4)

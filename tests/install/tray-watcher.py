@@ -63,7 +63,7 @@ class Watcher:
                 GLib.Variant("(ss)", ("org.kde.StatusNotifierItem", "IconPixmap")),
                 GLib.VariantType("(v)"), Gio.DBusCallFlags.NONE, 5000, None)
         except GLib.Error as error:
-            print(f"tray item {item[0]}{item[1]}: {error.message}", file=sys.stderr)
+            self.last = f"{item[0]}{item[1]}: {error.message}"
             return True
         images = visible_pixels(reply.unpack()[0])
         self.last = ", ".join(f"{w}x{h}: {n} of {w * h} pixels visible" for w, h, n in images)
@@ -72,17 +72,16 @@ class Watcher:
             self.result = 0
             self.loop.quit()
             return False
-        self.result = 1
         return True  # the icon may still be set; read it again
 
     def name_taken(self):
         print("another watcher owns the name", file=sys.stderr)
-        self.result = 2
         self.loop.quit()
 
     def give_up(self):
-        if self.result == 1:
+        if self.items:
             print(f"tray icon is blank: {self.last or 'no image'}", file=sys.stderr)
+            self.result = 1
         else:
             print("no tray item registered", file=sys.stderr)
         self.loop.quit()
