@@ -44,7 +44,8 @@ pids+=("$demo")
 shown_window() {
     local id
     for id in $(xwininfo -root -tree 2>/dev/null | awk '/"Tavix"/ {print $1}'); do
-        xwininfo -id "$id" | grep -q 'Map State: IsViewable' && xwininfo -id "$id" && return 0
+        xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' &&
+            xwininfo -id "$id" 2>/dev/null && return 0
     done
     return 1
 }
