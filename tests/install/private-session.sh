@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034
 # Sourced. private_session FOLDER: a home, runtime, config, data and cache folder of its own under
 # FOLDER and a private session bus (its pid in bus_pid), so that what runs here never sees the
 # user's settings, desktop or bus.

@@ -34,7 +34,7 @@ python3 "$here/tray-watcher.py" 60 >"$work/watcher" &
 watcher=$!
 pids+=("$watcher")
 exec 4<"$work/watcher"
-read -r line <&4 && [ "$line" = ready ] || fail "the tray watcher did not start"
+{ read -r line <&4 && [ "$line" = ready ]; } || fail "the tray watcher did not start"
 
 QT_QPA_PLATFORM=xcb tavix --demo >"$work/demo.out" 2>&1 &
 demo=$!
