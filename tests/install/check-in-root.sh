@@ -10,6 +10,7 @@
 # Usage: check-in-root.sh PACKAGE.deb RELEASE [CACHE]
 # Exit status 77 (skipped) unless run as root with mmdebstrap and unshare.
 set -euo pipefail
+[ $# -ge 2 ] || { echo "usage: check-in-root.sh PACKAGE.deb RELEASE [CACHE]" >&2; exit 2; }
 deb=$(realpath "$1")
 release=$2
 here=$(cd "$(dirname "$0")" && pwd)
@@ -33,8 +34,8 @@ fi
 tarball=$cache/$release-minbase.tar
 if [ ! -f "$tarball" ]; then
     echo "making a minimal $release root in $tarball"
-    mmdebstrap --quiet --format=tar --variant=minbase --aptopt='Acquire::Check-Valid-Until "false"' \
-        --include=xvfb,x11-utils,dbus,python3-gi "$release" "$tarball.part" ||
+    mmdebstrap --quiet --format=tar --variant=minbase \
+        --aptopt='Acquire::Check-Valid-Until "false"' --include=xvfb,x11-utils,dbus,python3-gi "$release" "$tarball.part" ||
         fail "cannot make a minimal root"
     mv "$tarball.part" "$tarball"
 fi
