@@ -35,8 +35,8 @@ tarball=$cache/$release-minbase.tar
 if [ ! -f "$tarball" ]; then
     echo "making a minimal $release root in $tarball"
     mmdebstrap --quiet --format=tar --variant=minbase \
-        --aptopt='Acquire::Check-Valid-Until "false"' --include=xvfb,x11-utils,dbus,python3-gi "$release" "$tarball.part" ||
-        fail "cannot make a minimal root"
+        --aptopt='Acquire::Check-Valid-Until "false"' --include=xvfb,x11-utils,dbus,python3-gi \
+        "$release" "$tarball.part" || fail "cannot make a minimal root"
     mv "$tarball.part" "$tarball"
 fi
 
@@ -96,4 +96,4 @@ for path in "$root"/etc/udev/rules.d/70-tavix.rules "$root"/usr/share/tavix \
     [ ! -e "$path" ] || left+=" ${path#"$root"}"
 done
 [ -z "$left" ] || fail "left behind after purge: $left"
-echo "package on $release: installs, shows its window and tray icon, and purges cleanly (${SECONDS}s)"
+echo "package on $release: installs, shows its window and tray icon, purges cleanly (${SECONDS}s)"

@@ -56,7 +56,8 @@ for _ in $(seq 600); do
     kill -0 "$demo" 2>/dev/null || fail "tavix --demo ended: $(cat "$work/demo.out")"
     sleep 0.1
 done
-[ -n "${window:-}" ] || fail "no Tavix window shown: $(xwininfo -root -tree); $(cat "$work/demo.out")"
+[ -n "${window:-}" ] ||
+    fail "no Tavix window shown: $(xwininfo -root -tree); $(cat "$work/demo.out")"
 echo "window: $(sed -n 's/.*-geometry //p' <<<"$window")"
 
 tray=$(cat <&4)

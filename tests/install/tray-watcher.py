@@ -42,7 +42,10 @@ class Watcher:
         if method == "RegisterStatusNotifierItem":
             (service,) = args.unpack()
             # An item names its bus name, or (some toolkits) only its object path.
-            item = (sender, service) if service.startswith("/") else (service, "/StatusNotifierItem")
+            if service.startswith("/"):
+                item = (sender, service)
+            else:
+                item = (service, "/StatusNotifierItem")
             self.items.append(item)
             bus.emit_signal(None, path, WATCHER, "StatusNotifierItemRegistered",
                             GLib.Variant("(s)", (item[0] + item[1],)))
