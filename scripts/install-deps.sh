@@ -43,8 +43,8 @@ packages=(
     # the settings window through a screen reader's interface
     at-spi2-core python3-pyatspi
     libglib2.0-bin
-    # the Debian package and the checks of what it installs
-    dpkg-dev man-db groff-base
+    # the Debian package (CPack finds its programs with `file`) and the checks of what it installs
+    dpkg-dev file man-db groff-base
     # a decimal-comma locale for the number tests
     locales
 )

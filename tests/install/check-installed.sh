@@ -19,8 +19,11 @@ if [ "${TAVIX_IN_NAMESPACE:-}" != 1 ]; then
     # dependencies computed.
     outside=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v -E '^\./(usr/.*)?$' || true)
     [ -z "$outside" ] || { echo "files outside /usr: $outside" >&2; exit 1; }
-    dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' ||
-        { echo "Depends lacks the Qt libraries: $(dpkg-deb -f "$deb" Depends)" >&2; exit 1; }
+    # The Qt libraries, and the plugins Qt loads by name.
+    for dependency in libqt6widgets6 qt6-svg-plugins qt6-wayland; do
+        dpkg-deb -f "$deb" Depends | grep -qF "$dependency" ||
+            { echo "Depends lacks $dependency: $(dpkg-deb -f "$deb" Depends)" >&2; exit 1; }
+    done
     for script in postinst postrm; do
         dpkg-deb -I "$deb" "$script" | grep -q 'udevadm control --reload-rules' ||
             { echo "$script does not reload the udev rules" >&2; exit 1; }
@@ -57,15 +60,10 @@ done
 
 # The demo, in a home and runtime folder of its own (its data folder lives there), on a private
 # session bus.
-home=$TAVIX_WORK/home
-mkdir -p "$home/tmp" "$home/run"
-chmod 700 "$home/run"
-export HOME=$home TMPDIR=$home/tmp XDG_RUNTIME_DIR=$home/run XDG_CONFIG_HOME=$home/.config \
-    XDG_DATA_HOME=$home/.local/share XDG_CACHE_HOME=$home/.cache QT_QPA_PLATFORM=offscreen
-unset DISPLAY WAYLAND_DISPLAY
-bus=$(dbus-daemon --session --print-address=1 --print-pid=1 --fork | head -n 2)
-export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$bus")
-bus_pid=$(sed -n 2p <<<"$bus")
+source "$source_dir/tests/install/private-session.sh"
+private_session "$TAVIX_WORK/home"
+home=$HOME
+export QT_QPA_PLATFORM=offscreen
 /usr/bin/tavix --demo >"$home/demo.out" 2>&1 &
 demo=$!
 # A few seconds of the demo: status.json is written at start and on every 2 s health tick.
