@@ -19,7 +19,10 @@ DBusCall gnomeShowOverview() {
 }
 // A second gesture closes the overview, as on KDE, where the shortcut toggles it.
 PropertyToggle gnomeToggleOverview() {
-    return {"org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell", "OverviewActive"};
+    return {"org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell", "OverviewActive", ""};
+}
+DBusCall kwinMethod(const std::string& member) {
+    return {"org.kde.KWin", "/KWin", "org.kde.KWin", member, {}};
 }
 DBusCall kwinShortcut(const std::string& name) {
     return {"org.kde.kglobalaccel",
@@ -35,21 +38,24 @@ ChordTrigger chord(std::vector<uint16_t> modifiers, uint16_t key) {
 using Table = std::map<std::pair<Desktop, DesktopAction>, std::vector<Trigger>>;
 
 // ShowApplications and FocusSearch of GNOME Shell refuse ordinary callers, so the app grid is
-// its key binding; GNOME's search is the overview, where typing searches. GNOME binds no key to
-// show the desktop by default. Elsewhere only key chords and EWMH are common ground; a Super tap
-// opens the launcher of most desktops. The workspace on either side is each desktop's own
-// binding, with its default chord behind it.
+// its key binding; GNOME's search is the overview, where typing searches. The overview's own
+// binding, toggle-overview, is left out: it is Super+S up to GNOME 44, which opens Quick
+// Settings from GNOME 45 on (where the binding is empty); a Super tap opens the overview on
+// every version. GNOME binds no key to show the desktop by default. Elsewhere only key chords
+// and EWMH are common ground; a Super tap opens the launcher of most desktops. The workspace on
+// either side is each desktop's own binding, with its default chord behind it.
+// KWin 6 shows the desktop and steps through desktops itself (/KWin), without the shortcut
+// daemon that Plasma 6 runs apart from it. Its previous and next desktop are left and right in
+// one row of desktops but step across rows in a grid, so they come after the shortcut.
 const Table& table() {
     static const Table& t = *new Table{
         {{Desktop::gnome, DesktopAction::apps},
          {LiveShortcut{"org.gnome.shell.keybindings", "toggle-application-view"},
           chord({KEY_LEFTMETA}, KEY_A)}},
         {{Desktop::gnome, DesktopAction::missionControl},
-         {gnomeToggleOverview(), LiveShortcut{"org.gnome.shell.keybindings", "toggle-overview"},
-          chord({}, KEY_LEFTMETA)}},
+         {gnomeToggleOverview(), chord({}, KEY_LEFTMETA)}},
         {{Desktop::gnome, DesktopAction::spotlight},
-         {gnomeShowOverview(), LiveShortcut{"org.gnome.shell.keybindings", "toggle-overview"},
-          chord({}, KEY_LEFTMETA)}},
+         {gnomeShowOverview(), chord({}, KEY_LEFTMETA)}},
         {{Desktop::gnome, DesktopAction::showDesktop},
          {LiveShortcut{"org.gnome.desktop.wm.keybindings", "show-desktop"}, ShowDesktopMessage{}}},
 
@@ -78,15 +84,16 @@ const Table& table() {
           LiveShortcut{"services][org.kde.krunner.desktop", "_launch"},
           chord({KEY_LEFTALT}, KEY_SPACE)}},
         {{Desktop::kde, DesktopAction::showDesktop},
-         {kwinShortcut("Show Desktop"), LiveShortcut{"kwin", "Show Desktop"},
+         {PropertyToggle{"org.kde.KWin", "/KWin", "org.kde.KWin", "showingDesktop", "showDesktop"},
+          kwinShortcut("Show Desktop"), LiveShortcut{"kwin", "Show Desktop"},
           chord({KEY_LEFTMETA}, KEY_D)}},
 
         {{Desktop::kde, DesktopAction::workspaceLeft},
-         {kwinShortcut("Switch One Desktop to the Left"),
+         {kwinShortcut("Switch One Desktop to the Left"), kwinMethod("previousDesktop"),
           LiveShortcut{"kwin", "Switch One Desktop to the Left"},
           chord({KEY_LEFTMETA, KEY_LEFTCTRL}, KEY_LEFT)}},
         {{Desktop::kde, DesktopAction::workspaceRight},
-         {kwinShortcut("Switch One Desktop to the Right"),
+         {kwinShortcut("Switch One Desktop to the Right"), kwinMethod("nextDesktop"),
           LiveShortcut{"kwin", "Switch One Desktop to the Right"},
           chord({KEY_LEFTMETA, KEY_LEFTCTRL}, KEY_RIGHT)}},
 

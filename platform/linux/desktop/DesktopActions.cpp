@@ -148,15 +148,23 @@ bool DesktopActions::fire(const Trigger& trigger, SessionBus* bus, bool probe) {
                bus->call(*call);
     }
     if (const auto* toggle = std::get_if<PropertyToggle>(&trigger)) {
-        if (!bus || !bus->offersProperty(toggle->service, toggle->path, toggle->interface,
-                                         toggle->name)) {
+        if (!bus) return false;
+        DBusCall set{toggle->service, toggle->path, toggle->interface, toggle->setter, {}};
+        if (toggle->setter.empty() ? !bus->offersProperty(toggle->service, toggle->path,
+                                                          toggle->interface, toggle->name)
+                                   : !bus->offers(set)) {
             return false;
         }
         const auto value =
             bus->getProperty(toggle->service, toggle->path, toggle->interface, toggle->name);
         const bool* on = value ? std::get_if<bool>(&*value) : nullptr;
-        return on && bus->setProperty(toggle->service, toggle->path, toggle->interface,
-                                      toggle->name, !*on);
+        if (!on) return false;
+        if (toggle->setter.empty()) {
+            return bus->setProperty(toggle->service, toggle->path, toggle->interface, toggle->name,
+                                    !*on);
+        }
+        set.arguments.push_back({"boolean", *on ? "false" : "true"});
+        return bus->callWithoutReply(set);
     }
     if (const auto* shortcut = std::get_if<LiveShortcut>(&trigger)) {
         std::shared_ptr<ShortcutSettings> shortcuts;
