@@ -19,7 +19,7 @@ DBusCall gnomeShowOverview() {
 }
 // A second gesture closes the overview, as on KDE, where the shortcut toggles it.
 PropertyToggle gnomeToggleOverview() {
-    return {"org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell", "OverviewActive", ""};
+    return {"org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell", "OverviewActive"};
 }
 DBusCall kwinMethod(const std::string& member) {
     return {"org.kde.KWin", "/KWin", "org.kde.KWin", member, {}};
@@ -44,9 +44,10 @@ using Table = std::map<std::pair<Desktop, DesktopAction>, std::vector<Trigger>>;
 // every version. GNOME binds no key to show the desktop by default. Elsewhere only key chords
 // and EWMH are common ground; a Super tap opens the launcher of most desktops. The workspace on
 // either side is each desktop's own binding, with its default chord behind it.
-// KWin 6 shows the desktop and steps through desktops itself (/KWin), without the shortcut
-// daemon that Plasma 6 runs apart from it. Its previous and next desktop are left and right in
-// one row of desktops but step across rows in a grid, so they come after the shortcut.
+// KWin's /KWin steps through desktops without the shortcut registry; its previous and next are
+// left and right in one row of desktops but step across rows in a grid, so they come after the
+// shortcut. Its showDesktop(b) is not used: KWin ends the state when the caller leaves the bus,
+// which Tavix does after each action.
 const Table& table() {
     static const Table& t = *new Table{
         {{Desktop::gnome, DesktopAction::apps},
@@ -84,8 +85,7 @@ const Table& table() {
           LiveShortcut{"services][org.kde.krunner.desktop", "_launch"},
           chord({KEY_LEFTALT}, KEY_SPACE)}},
         {{Desktop::kde, DesktopAction::showDesktop},
-         {PropertyToggle{"org.kde.KWin", "/KWin", "org.kde.KWin", "showingDesktop", "showDesktop"},
-          kwinShortcut("Show Desktop"), LiveShortcut{"kwin", "Show Desktop"},
+         {kwinShortcut("Show Desktop"), LiveShortcut{"kwin", "Show Desktop"},
           chord({KEY_LEFTMETA}, KEY_D)}},
 
         {{Desktop::kde, DesktopAction::workspaceLeft},

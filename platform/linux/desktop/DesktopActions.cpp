@@ -148,23 +148,15 @@ bool DesktopActions::fire(const Trigger& trigger, SessionBus* bus, bool probe) {
                bus->call(*call);
     }
     if (const auto* toggle = std::get_if<PropertyToggle>(&trigger)) {
-        if (!bus) return false;
-        DBusCall set{toggle->service, toggle->path, toggle->interface, toggle->setter, {}};
-        if (toggle->setter.empty() ? !bus->offersProperty(toggle->service, toggle->path,
-                                                          toggle->interface, toggle->name)
-                                   : !bus->offers(set)) {
+        if (!bus || !bus->offersProperty(toggle->service, toggle->path, toggle->interface,
+                                         toggle->name)) {
             return false;
         }
         const auto value =
             bus->getProperty(toggle->service, toggle->path, toggle->interface, toggle->name);
         const bool* on = value ? std::get_if<bool>(&*value) : nullptr;
-        if (!on) return false;
-        if (toggle->setter.empty()) {
-            return bus->setProperty(toggle->service, toggle->path, toggle->interface, toggle->name,
-                                    !*on);
-        }
-        set.arguments.push_back({"boolean", *on ? "false" : "true"});
-        return bus->callWithoutReply(set);
+        return on && bus->setProperty(toggle->service, toggle->path, toggle->interface,
+                                      toggle->name, !*on);
     }
     if (const auto* shortcut = std::get_if<LiveShortcut>(&trigger)) {
         std::shared_ptr<ShortcutSettings> shortcuts;

@@ -208,8 +208,8 @@ bool validObject(const std::string& service, const std::string& path, const std:
            dbus_validate_member(name.c_str(), nullptr);
 }
 
-// The call as a message; none when it cannot be made, with `error` saying why.
-Message methodCall(const DBusCall& call, std::string* error) {
+// The reply; none on failure, with `error` saying why.
+Message send(DBusConnection* connection, const DBusCall& call, std::string* error) {
     auto fail = [&](std::string why) -> Message {
         if (error) *error = std::move(why);
         return Message();
@@ -225,17 +225,6 @@ Message methodCall(const DBusCall& call, std::string* error) {
             return fail("bad argument " + argument.type + ":" + argument.value);
         }
     }
-    return message;
-}
-
-// The reply; none on failure, with `error` saying why.
-Message send(DBusConnection* connection, const DBusCall& call, std::string* error) {
-    auto fail = [&](std::string why) -> Message {
-        if (error) *error = std::move(why);
-        return Message();
-    };
-    const Message message = methodCall(call, error);
-    if (!message) return Message();
     ScopedError failure;
     Message reply(dbus_connection_send_with_reply_and_block(connection, message.get(),
                                                             SessionBus::kTimeoutMs, failure.get()));
@@ -299,9 +288,9 @@ bool SessionBus::offers(const DBusCall& call) {
     const auto xml = introspect(call.service, call.path);
     if (!xml) return false;
     if (call.interface == "org.freedesktop.DBus.Properties" && call.member == "Set") {
-        return call.arguments.size() == 3 &&
-               declares(*xml, call.arguments[0].value, Member::writableProperty,
-                        call.arguments[1].value);
+        return call.arguments.size() == 3 && declares(*xml, call.arguments[0].value,
+                                                      Member::writableProperty,
+                                                      call.arguments[1].value);
     }
     return declares(*xml, call.interface, Member::method, call.member);
 }
@@ -315,15 +304,6 @@ bool SessionBus::offersProperty(const std::string& service, const std::string& p
 
 bool SessionBus::call(const DBusCall& call, std::string* error) {
     return send(connection_, call, error) != nullptr;
-}
-
-bool SessionBus::callWithoutReply(const DBusCall& call) {
-    const Message message = methodCall(call, nullptr);
-    if (!message) return false;
-    dbus_message_set_no_reply(message.get(), TRUE);
-    if (!dbus_connection_send(connection_, message.get(), nullptr)) return false;
-    dbus_connection_flush(connection_);
-    return true;
 }
 
 std::optional<DBusValue> SessionBus::callForValue(const DBusCall& call) {

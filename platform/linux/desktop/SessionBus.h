@@ -39,9 +39,6 @@ class SessionBus {
                         const std::string& interface, const std::string& name);
     // False when the call cannot be made or the service answers with an error (`error`).
     bool call(const DBusCall& call, std::string* error = nullptr);
-    // For a method that never answers (declared NoReply, as KWin's showDesktop): true once the
-    // call is sent; whether it worked cannot be known.
-    bool callWithoutReply(const DBusCall& call);
     // The first value the call returns; nothing on an error or a value of another type.
     std::optional<DBusValue> callForValue(const DBusCall& call);
 

@@ -26,15 +26,12 @@ struct DBusCall {
     friend bool operator==(const DBusCall&, const DBusCall&) = default;
 };
 
-// A boolean property set to the opposite of what it reads, so the action toggles. Where the
-// property is read-only, `setter` names the method that takes the new value and never answers
-// (KWin's showingDesktop and showDesktop(b)).
+// A boolean property set to the opposite of what it reads, so the action toggles.
 struct PropertyToggle {
     std::string service;
     std::string path;
     std::string interface;
     std::string name;
-    std::string setter;
     friend bool operator==(const PropertyToggle&, const PropertyToggle&) = default;
 };
 
