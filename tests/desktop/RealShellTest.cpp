@@ -100,8 +100,8 @@ TEST_F(RealShellTest, GnomeShellTogglesTheOverviewOverDBusAndChordsNeedAKeyboard
                               DesktopAction::workspaceLeft, DesktopAction::workspaceRight}) {
         offline->run(action);
     }
-    EXPECT_THAT(chords->pressed, ElementsAre("super+a", "super+a", "super", "super",
-                                             "super+page_up", "super+page_down"));
+    EXPECT_THAT(chords->pressed, ElementsAre("super+a", "super+a", "super", "super", "super+pageup",
+                                             "super+pagedown"));
 }
 
 DBusCall kwinInvoke(const std::string& name) {
