@@ -193,7 +193,7 @@ TEST_F(RealShellTest, KWinTogglesTheOverviewOrFallsBackToItsChordWithoutOpenGL) 
                                                   "org.kde.kwin.Compositing", "compositingType");
         const auto* type = compositing ? std::get_if<std::string>(&*compositing) : nullptr;
         GTEST_SKIP() << "KWin loaded no Overview effect here (it needs OpenGL; compositing: "
-                     << (type ? *type : "unreadable") << ")"
+                     << (type ? *type : "unreadable")
                      << "); checked only that Tavix pressed Meta+W instead";
     }
     EXPECT_TRUE(kde->run(DesktopAction::missionControl));
