@@ -89,11 +89,11 @@ TEST_F(DesktopActionsTest, GnomeAppGridAndShowDesktopThroughItsBindings) {
 TEST_F(DesktopActionsTest, GnomeWithoutItsShellOnTheBusFallsBackToKeysAndEwmhOnX11) {
     auto actions = make("GNOME", "x11");
     EXPECT_TRUE(actions->session().x11);
-    shortcuts->bindings["org.gnome.shell.keybindings/toggle-overview"] = "<Super>o";
+    // GNOME 43's overview binding is Super+S, Quick Settings from GNOME 45 on: never pressed.
+    shortcuts->bindings["org.gnome.shell.keybindings/toggle-overview"] = "<Super>s";
     EXPECT_TRUE(actions->run(DesktopAction::missionControl));
-    shortcuts->bindings.clear();
     EXPECT_TRUE(actions->run(DesktopAction::spotlight));
-    EXPECT_THAT(chords->pressed, ElementsAre("super+o", "super"));
+    EXPECT_THAT(chords->pressed, ElementsAre("super", "super"));
     EXPECT_TRUE(actions->run(DesktopAction::showDesktop));
     EXPECT_EQ(showDesktop->toggles, 1);
 }

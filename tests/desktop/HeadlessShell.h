@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/PrivateBus.h"
 #include "tests/mouse_settings/TempDirectory.h"
@@ -19,7 +20,8 @@ class HeadlessShell {
     enum class Kind { gnomeShell, kwin };
 
     // Waits (bounded) until the shell answers on its bus: GNOME Shell with the start-up
-    // overview closed again, KWin with its overview shortcut registered.
+    // overview closed again, KWin with its shortcuts registered (by itself, or by Plasma's
+    // kglobalacceld, started beside a KWin that has no registry inside), on two desktops in a row.
     explicit HeadlessShell(Kind kind);
     ~HeadlessShell();
     HeadlessShell(const HeadlessShell&) = delete;
@@ -32,6 +34,8 @@ class HeadlessShell {
   private:
     void start(Kind kind);
     bool waitUntilReady(Kind kind);
+    pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                const char* logName);
     std::string logTail() const;
     bool exited();
 
@@ -39,6 +43,7 @@ class HeadlessShell {
     std::unique_ptr<PrivateBus> session_;
     std::unique_ptr<PrivateBus> system_;
     pid_t pid_ = 0;
+    pid_t daemon_ = 0;
     bool reaped_ = false;
     std::string failure_;
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "platform/linux/desktop/CallTarget.h"
@@ -38,10 +39,13 @@ bool settlesTo(Read read, const Value& wanted) {
 
 class RealShellTest : public ::testing::Test {
   protected:
-    std::unique_ptr<DesktopActions> actions(const std::string& desktop) {
+    // Given live bindings (`shortcuts`), the shell is out of reach: no bus.
+    std::unique_ptr<DesktopActions> actions(const std::string& desktop,
+                                            std::shared_ptr<ShortcutSettings> shortcuts = {}) {
         DesktopActions::Services services;
         services.chords = chords;
-        services.shortcuts = std::make_shared<FakeShortcuts>();
+        if (shortcuts) services.connectBus = {};
+        services.shortcuts = shortcuts ? shortcuts : std::make_shared<FakeShortcuts>();
         services.log = log;
         services.currentDesktop = desktop;
         services.sessionType = "wayland";
@@ -86,9 +90,84 @@ TEST_F(RealShellTest, GnomeShellTogglesTheOverviewOverDBusAndChordsNeedAKeyboard
     chords->keyboard = true;
     EXPECT_TRUE(gnome->run(DesktopAction::apps));
     EXPECT_THAT(chords->pressed, ElementsAre("super+a"));
+
+    // The shell out of reach: every action falls back to keys, bindings read from the shell's
+    // installed schemas. None is Super+S, GNOME 43's overview and Quick Settings from 45 on.
+    ScopedEnvironment backend("GSETTINGS_BACKEND", "memory");
+    auto offline = actions("GNOME", std::make_shared<GnomeShortcutSettings>());
+    for (const auto action : {DesktopAction::apps, DesktopAction::missionControl,
+                              DesktopAction::spotlight, DesktopAction::showDesktop,
+                              DesktopAction::workspaceLeft, DesktopAction::workspaceRight}) {
+        offline->run(action);
+    }
+    EXPECT_THAT(chords->pressed, ElementsAre("super+a", "super+a", "super", "super", "super+pageup",
+                                             "super+pagedown"));
 }
 
-TEST_F(RealShellTest, KWinTogglesOverviewAndShowDesktopAndOnlyInvokesShortcutsItHas) {
+DBusCall kwinInvoke(const std::string& name) {
+    return {"org.kde.kglobalaccel",
+            "/component/kwin",
+            "org.kde.kglobalaccel.Component",
+            "invokeShortcut",
+            {{"string", name}}};
+}
+
+DBusCall kwinMethod(const char* member) {
+    return {"org.kde.KWin", "/KWin", "org.kde.KWin", member, {}};
+}
+
+// Read back from KWin: its showingDesktop and current desktop (of two in a row).
+TEST_F(RealShellTest, KWinShowsTheDesktopSwitchesDesktopsAndOnlyInvokesShortcutsItHas) {
+    HeadlessShell shell(HeadlessShell::Kind::kwin);
+    if (!shell.failure().empty()) GTEST_SKIP() << shell.failure();
+    ScopedEnvironment address("DBUS_SESSION_BUS_ADDRESS", shell.busAddress().c_str());
+    auto bus = SessionBus::connect();
+    ASSERT_TRUE(bus);
+    const std::function<std::optional<DBusValue>()> showingDesktop = [&] {
+        return bus->getProperty("org.kde.KWin", "/KWin", "org.kde.KWin", "showingDesktop");
+    };
+    const std::function<std::optional<DBusValue>()> desktop = [&] {
+        return bus->callForValue(kwinMethod("currentDesktop"));
+    };
+    auto kde = actions("KDE");
+
+    const struct {
+        DesktopAction action;
+        const std::function<std::optional<DBusValue>()>& read;
+        DBusValue after;
+    } steps[] = {
+        {DesktopAction::showDesktop, showingDesktop, true},
+        {DesktopAction::showDesktop, showingDesktop, false},
+        {DesktopAction::workspaceRight, desktop, std::int64_t{2}},
+        {DesktopAction::workspaceLeft, desktop, std::int64_t{1}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(desktopActionName(step.action));
+        EXPECT_TRUE(kde->run(step.action));
+        EXPECT_TRUE(settlesTo(step.read, step.after));
+    }
+    EXPECT_THAT(chords->pressed, IsEmpty());
+    // Behind the desktop shortcuts, KWin's own next and previous desktop.
+    for (const auto& [member, after] : {std::pair{"nextDesktop", 2}, {"previousDesktop", 1}}) {
+        EXPECT_TRUE(bus->offers(kwinMethod(member))) << member;
+        EXPECT_TRUE(bus->call(kwinMethod(member))) << member;
+        EXPECT_TRUE(settlesTo(desktop, DBusValue(std::int64_t{after}))) << member;
+    }
+
+    // KWin answers success for any name, so a renamed shortcut is caught before the call.
+    EXPECT_TRUE(bus->offers(kwinInvoke("Overview (renamed)")));
+    EXPECT_FALSE(callReachesTarget(*bus, kwinInvoke("Overview (renamed)")));
+    EXPECT_TRUE(callReachesTarget(*bus, kwinInvoke("Show Desktop")));
+
+    // No Plasma shell or KRunner here: their chords.
+    EXPECT_TRUE(kde->run(DesktopAction::apps));
+    EXPECT_TRUE(kde->run(DesktopAction::spotlight));
+    EXPECT_THAT(chords->pressed, ElementsAre("alt+f1", "alt+space"));
+}
+
+// The Overview effect needs OpenGL (KWin 6's virtual backend finds none here): without it KWin
+// registers no Overview shortcut, and the gesture is KWin's default chord.
+TEST_F(RealShellTest, KWinTogglesTheOverviewOrFallsBackToItsChordWithoutOpenGL) {
     HeadlessShell shell(HeadlessShell::Kind::kwin);
     if (!shell.failure().empty()) GTEST_SKIP() << shell.failure();
     ScopedEnvironment address("DBUS_SESSION_BUS_ADDRESS", shell.busAddress().c_str());
@@ -100,41 +179,28 @@ TEST_F(RealShellTest, KWinTogglesOverviewAndShowDesktopAndOnlyInvokesShortcutsIt
         const auto* names = value ? std::get_if<std::vector<std::string>>(&*value) : nullptr;
         return names ? *names : std::vector<std::string>{"(unreadable)"};
     };
-    auto showingDesktop = [&] {
-        return bus->getProperty("org.kde.KWin", "/KWin", "org.kde.KWin", "showingDesktop");
-    };
     auto overviewShown = [&] {
         const auto active = effects();
         return std::ranges::find(active, "overview") != active.end();
     };
     auto kde = actions("KDE");
 
+    if (!callReachesTarget(*bus, kwinInvoke("Overview"))) {
+        EXPECT_TRUE(kde->run(DesktopAction::missionControl));
+        EXPECT_THAT(chords->pressed, ElementsAre("super+w"));
+        EXPECT_FALSE(overviewShown());
+        const auto compositing = bus->getProperty("org.kde.KWin", "/Compositor",
+                                                  "org.kde.kwin.Compositing", "compositingType");
+        const auto* type = compositing ? std::get_if<std::string>(&*compositing) : nullptr;
+        GTEST_SKIP() << "KWin loaded no Overview effect here (it needs OpenGL; compositing: "
+                     << (type ? *type : "unreadable")
+                     << "); checked only that Tavix pressed Meta+W instead";
+    }
     EXPECT_TRUE(kde->run(DesktopAction::missionControl));
     EXPECT_TRUE(settlesTo(overviewShown, true)) << ::testing::PrintToString(effects());
     EXPECT_TRUE(kde->run(DesktopAction::missionControl));
     EXPECT_TRUE(settlesTo(overviewShown, false)) << ::testing::PrintToString(effects());
-    EXPECT_TRUE(kde->run(DesktopAction::showDesktop));
-    EXPECT_TRUE(settlesTo(showingDesktop, DBusValue(true)));
-    EXPECT_TRUE(kde->run(DesktopAction::showDesktop));
-    EXPECT_TRUE(settlesTo(showingDesktop, DBusValue(false)));
     EXPECT_THAT(chords->pressed, IsEmpty());
-
-    // KWin answers success for any name, so a renamed shortcut is caught before the call.
-    auto invoke = [](const std::string& name) {
-        return DBusCall{"org.kde.kglobalaccel",
-                        "/component/kwin",
-                        "org.kde.kglobalaccel.Component",
-                        "invokeShortcut",
-                        {{"string", name}}};
-    };
-    EXPECT_TRUE(bus->offers(invoke("Overview (renamed)")));
-    EXPECT_FALSE(callReachesTarget(*bus, invoke("Overview (renamed)")));
-    EXPECT_TRUE(callReachesTarget(*bus, invoke("Show Desktop")));
-
-    // No Plasma shell or KRunner here: their chords.
-    EXPECT_TRUE(kde->run(DesktopAction::apps));
-    EXPECT_TRUE(kde->run(DesktopAction::spotlight));
-    EXPECT_THAT(chords->pressed, ElementsAre("alt+f1", "alt+space"));
 }
 
 }  // namespace

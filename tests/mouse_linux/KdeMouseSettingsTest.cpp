@@ -200,13 +200,19 @@ TEST_F(KdeMouseSettingsTest, BeforeTheMouseConnectsTheClonesGroupStandsForIt) {
     const auto kwin = startKWin(R"({"noClone": true, "noMouse": true})");
     const auto kcminputrc = config.path() / "config" / "kcminputrc";
     std::filesystem::create_directories(kcminputrc.parent_path());
+    // Plasma 6's defaults for every pointer stand where the clone's group has no entry.
+    const std::string defaults =
+        "[Libinput][Defaults][Pointer]\nNaturalScroll=false\nScrollFactor=2\n";
     tavix::testing::writeFile(kcminputrc,
-                              "[Libinput][76][617][Apple Inc. Magic Mouse 2]\nNaturalScroll=false\n"
-                              "\n[Libinput][0][0][Apple Inc. Magic Mouse 2 (Tavix)]\n"
-                              "NaturalScroll=true\nPointerAcceleration=0.500\n");
+                              defaults +
+                                  "\n[Libinput][76][617][Apple Inc. Magic Mouse 2]\n"
+                                  "NaturalScroll=false\n"
+                                  "\n[Libinput][0][0][Apple Inc. Magic Mouse 2 (Tavix)]\n"
+                                  "NaturalScroll=true\nPointerAcceleration=0.500\n");
     auto store = makeStore();
     EXPECT_EQ(store.copyValue("com.apple.swipescrolldirection", kGlobal), PreferenceValue(true));
     EXPECT_EQ(store.copyValue("com.apple.mouse.scaling", kGlobal), PreferenceValue(2.0));
+    EXPECT_EQ(store.copyValue("com.apple.scrollwheel.scaling", kGlobal), PreferenceValue(0.484375));
     clone->setNaturalScroll(true);
     clone->setHIDProperty("HIDMouseAcceleration", std::int64_t{2 * 65536});
     EXPECT_EQ(transform->transform(), input::CloneTransform{});
@@ -217,6 +223,7 @@ TEST_F(KdeMouseSettingsTest, BeforeTheMouseConnectsTheClonesGroupStandsForIt) {
               "false");
     EXPECT_EQ(files->copyValue("com.apple.swipescrolldirection", kGlobal), PreferenceValue(false));
     EXPECT_EQ(kwinProperty(kOther, "naturalScroll"), DBusValue(false));
+    EXPECT_TRUE(tavix::testing::readFile(kcminputrc).starts_with(defaults));
 
     // No group for the clone: KWin will give it its defaults, so the clone turns the wheel.
     tavix::testing::writeFile(

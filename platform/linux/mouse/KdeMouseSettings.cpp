@@ -227,9 +227,12 @@ std::optional<PreferenceValue> KdeMouseSettings::read(MirroredSetting setting) {
             if (auto converted = fromKWin(setting, *value)) return converted;
         }
     }
-    // What KWin will give the clone when the mouse connects.
+    // What KWin will give the clone when the mouse connects: its group's entry, else (Plasma 6)
+    // the one every pointer without an entry of its own takes.
+    const auto kcminputrc = configHome_ / "kcminputrc";
     for (const auto& group : cloneGroups()) {
-        const auto text = readKConfigEntry(configHome_ / "kcminputrc", group, property->configKey);
+        auto text = readKConfigEntry(kcminputrc, group, property->configKey);
+        if (!text) text = readKConfigEntry(kcminputrc, kPointerDefaults, property->configKey);
         const auto value = text ? fromConfig(setting, *text) : std::nullopt;
         if (auto converted = value ? fromKWin(setting, *value) : std::nullopt) return converted;
     }

@@ -29,6 +29,8 @@ class KdeMouseSettings final : public DesktopMouseSettings {
     static constexpr const char* kDevice = "org.kde.KWin.InputDevice";
     // What a Magic Mouse clone's name ends in.
     static constexpr const char* kCloneSuffix = " (Tavix)";
+    // Plasma 6's kcminputrc group for every pointer's settings; never a device's group.
+    static constexpr const char* kPointerDefaults = "Libinput][Defaults][Pointer";
     static constexpr int kDefaultDoubleClickMs = 400;
 
     KdeMouseSettings(std::filesystem::path configHome,
