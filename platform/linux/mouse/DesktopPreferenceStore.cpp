@@ -31,7 +31,12 @@ std::optional<PreferenceValue> DesktopPreferenceStore::copyValue(
         natural && wheelsInverted_ && *setting == MirroredSetting::naturalScroll) {
         wheelsInverted_(*natural);
     }
-    return value ? value : files_->copyValue(key, domain);
+    if (value) return value;
+    auto stored = files_->copyValue(key, domain);
+    // Until the user chooses, the clone leaves the wheel as the mouse turns it, and the window
+    // says so; every other setting's default is already the mouse as it is.
+    if (!stored && *setting == MirroredSetting::naturalScroll) return PreferenceValue(false);
+    return stored;
 }
 
 void DesktopPreferenceStore::setValue(const std::string& key, const PreferenceValue& value,

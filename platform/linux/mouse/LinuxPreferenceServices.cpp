@@ -5,6 +5,7 @@
 #include "platform/linux/mouse/DesktopPreferenceStore.h"
 #include "platform/linux/mouse/GnomeMouseSettings.h"
 #include "platform/linux/mouse/KdeMouseSettings.h"
+#include "platform/linux/mouse/SwayMouseSettings.h"
 #include "platform/preferences/HIDEventSystem.h"
 #include "platform/preferences/linux/PlistPreferenceStore.h"
 
@@ -25,13 +26,17 @@ std::shared_ptr<DesktopMouseSettings> desktopSettings(
             return std::make_shared<KdeMouseSettings>(
                 options.configHome.value_or(desktop::DesktopActions::configHome()),
                 options.connectBus);
+        case desktop::Desktop::sway:
+            return std::make_shared<SwayMouseSettings>(options.connectSway);
         case desktop::Desktop::other:
             return nullptr;
     }
     return nullptr;
 }
 
-// The clones start where the settings stand; the defaults are the settings' own.
+// The clones start where the settings stand. With nothing stored every value is the one that
+// leaves the mouse as it is (the store reads natural scrolling as off), so a fresh start changes
+// nothing until the user does.
 void startFromStored(PreferenceStore& store, CloneMouseSettings& clone) {
     const auto global = PreferenceDomain::global();
     clone.setTrackingSpeed(
@@ -39,7 +44,7 @@ void startFromStored(PreferenceStore& store, CloneMouseSettings& clone) {
     clone.setScrollSpeed(
         numberValue(store.copyValue("com.apple.scrollwheel.scaling", global)).value_or(0.3125));
     clone.setNaturalScroll(
-        booleanValue(store.copyValue("com.apple.swipescrolldirection", global)).value_or(true));
+        booleanValue(store.copyValue("com.apple.swipescrolldirection", global)).value_or(false));
     clone.setButtonMode(
         stringValue(store.copyValue("MouseButtonMode", PreferenceDomain::application(
                                                            "com.apple.AppleMultitouchMouse")))
@@ -51,7 +56,9 @@ void startFromStored(PreferenceStore& store, CloneMouseSettings& clone) {
 LinuxPreferenceServices makeLinuxPreferenceServices(LinuxPreferenceServices::Options options) {
     LinuxPreferenceServices services;
     services.desktop =
-        desktop::detectRunningSession(options.connectBus, options.currentDesktop).desktop;
+        desktop::detectRunningSession(options.connectBus, options.currentDesktop, std::nullopt,
+                                      options.swaySocket)
+            .desktop;
     services.cloneSettings = std::make_shared<input::CloneSettings>();
     auto clone = std::make_shared<CloneMouseSettings>(services.cloneSettings);
     auto files = std::make_shared<PlistPreferenceStore>(
