@@ -53,9 +53,12 @@ TEST(CloneInTheTap, TheClonesApplyTheSettingsToWhatTheTapLetsPass) {
 // of all; the first stored choice is what changes them.
 TEST(CloneInTheTap, AFreshStartPassesTheMouseThroughUnchanged) {
     tavix::testing::TempDirectory preferences;
-    auto services = mouse::makeLinuxPreferenceServices(
-        {.preferencesDirectory = preferences.path(), .connectBus = nullptr,
-         .currentDesktop = "XFCE", .swaySocket = false});
+    mouse::LinuxPreferenceServices::Options options;
+    options.preferencesDirectory = preferences.path();
+    options.connectBus = nullptr;
+    options.currentDesktop = "XFCE";
+    options.swaySocket = false;
+    auto services = mouse::makeLinuxPreferenceServices(options);
     EvdevApplication app;
     auto stream = app.devices.attach(recordedMagicMouse(3));
     app.startMice();
@@ -67,7 +70,7 @@ TEST(CloneInTheTap, AFreshStartPassesTheMouseThroughUnchanged) {
         {{EV_REL, REL_WHEEL, 1}, {EV_REL, REL_WHEEL_HI_RES, 120}},
         {{EV_REL, REL_WHEEL, -2}, {EV_REL, REL_WHEEL_HI_RES, -240}},
         {{EV_REL, REL_WHEEL_HI_RES, 30}},
-        {{EV_REL, REL_WHEEL_HI_RES, 90}, {EV_REL, REL_WHEEL, 1}},
+        {{EV_REL, REL_WHEEL, 1}, {EV_REL, REL_WHEEL_HI_RES, 90}},
         {{EV_REL, REL_HWHEEL, -1}, {EV_REL, REL_HWHEEL_HI_RES, -120}},
         {{EV_REL, REL_X, 7}, {EV_REL, REL_Y, -3}, {EV_KEY, BTN_RIGHT, 1}},
         {{EV_KEY, BTN_RIGHT, 0}},
