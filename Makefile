@@ -16,7 +16,7 @@ deps:
 	@./scripts/install-deps.sh
 
 build: deps
-	@cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIX_WERROR=ON >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
 # With a display: the application on its simulated mouse, with its settings window, printing
@@ -65,13 +65,13 @@ check-package: package
 
 # The concurrency tests again, under ThreadSanitizer.
 tsan: deps
-	@cmake -S . -B $(TSAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DTAVIX_SANITIZE=thread -DTAVIX_BENCH=OFF >/dev/null
+	@cmake -S . -B $(TSAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DTAVIX_SANITIZE=thread -DTAVIX_BENCH=OFF -DTAVIX_WERROR=ON >/dev/null
 	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target tavix-tsan-tests
 	@cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -L tsan
 
 # Every test again under AddressSanitizer and UndefinedBehaviorSanitizer (clang), and the fuzzers.
 asan: deps
-	@CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DTAVIX_SANITIZE=address -DTAVIX_FUZZ=ON -DTAVIX_BENCH=OFF >/dev/null
+	@CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DTAVIX_SANITIZE=address -DTAVIX_FUZZ=ON -DTAVIX_BENCH=OFF -DTAVIX_WERROR=ON >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QTimeZone>
 #include <QTimer>
 
 #include <algorithm>
@@ -409,8 +410,9 @@ void AppState::writeDiagnostics() {
     QDir().mkpath(folder);
 
     const auto seconds = std::chrono::floor<std::chrono::seconds>(platform::clock().wallNow());
-    const QString time = QDateTime::fromSecsSinceEpoch(seconds.time_since_epoch().count(), Qt::UTC)
-                             .toString(Qt::ISODate);
+    const QString time =
+        QDateTime::fromSecsSinceEpoch(seconds.time_since_epoch().count(), QTimeZone::utc())
+            .toString(Qt::ISODate);
     // QJsonObject keeps its keys sorted.
     const QJsonObject status{
         {"accessibility", trusted_},

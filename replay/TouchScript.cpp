@@ -73,8 +73,10 @@ bool boolean(const json& value, const std::string& what) {
     return value.get<bool>();
 }
 
-const std::string& string(const json& value, const std::string& what) {
-    if (!value.is_string()) fail(what + " must be a string");
+// `what` is a view: a temporary std::string argument would make every bound result look
+// dangling to GCC 14.
+const std::string& string(const json& value, std::string_view what) {
+    if (!value.is_string()) fail(std::string(what) + " must be a string");
     return value.get_ref<const std::string&>();
 }
 

@@ -293,6 +293,28 @@ TEST_F(PlistPreferenceStoreTest, CrashBeforeTheRenameLeavesTheOldFileIntact) {
     EXPECT_EQ(store.copyValue("speed", kMouse), PreferenceValue(2.0));
 }
 
+// Signed as most writers put them, or as the unsigned two's complement libplist 2.3 and later
+// write for a negative value given as unsigned. Each keeps its meaning through a write.
+TEST_F(PlistPreferenceStoreTest, IntegersReadAsTheSignedValuesTheyStoodFor) {
+    constexpr auto kLowest = std::numeric_limits<std::int64_t>::min();
+    const std::vector<std::pair<std::string, std::int64_t>> integers{
+        {"-3", -3},
+        {"18446744073709551613", -3},
+        {"9223372036854775808", kLowest},
+        {"-9223372036854775808", kLowest},
+        {"9223372036854775807", std::numeric_limits<std::int64_t>::max()},
+        {"4294967296", std::int64_t{1} << 32},
+    };
+    for (const auto& [text, value] : integers) {
+        writeFile(fileOf(kMouse),
+                  xmlPlist("<dict><key>k</key><integer>" + text + "</integer></dict>"));
+        EXPECT_EQ(store.copyValue("k", kMouse), PreferenceValue(value)) << text;
+        store.setValue("added", true, kMouse);
+        ASSERT_TRUE(store.synchronize(kMouse));
+        EXPECT_EQ(store.copyValue("k", kMouse), PreferenceValue(value)) << text;
+    }
+}
+
 TEST(PlistPreferenceStoreLocationTest, FollowsXdgConfigHomeThenHome) {
     ScopedEnvironment home("HOME", "/home/someone");
     {
@@ -334,6 +356,7 @@ class PlistInteroperabilityTest : public PlistPreferenceStoreTest {
 TEST_F(PlistInteroperabilityTest, PythonReadsTheTypesTavixWrote) {
     store.setValue("flag", true, kMouse);
     store.setValue("code", std::int64_t{-3}, kMouse);
+    store.setValue("lowest", std::numeric_limits<std::int64_t>::min(), kMouse);
     store.setValue("speed", 0.3125, kMouse);
     store.setValue("whole", 2.0, kMouse);
     store.setValue("mode", std::string("TwoButtonSwapped"), kMouse);
@@ -341,7 +364,8 @@ TEST_F(PlistInteroperabilityTest, PythonReadsTheTypesTavixWrote) {
     EXPECT_EQ(python("import plistlib, sys\n"
                      "d = plistlib.load(open(sys.argv[1], 'rb'), fmt=plistlib.FMT_XML)\n"
                      "for k in sorted(d): print(k, type(d[k]).__name__, repr(d[k]))\n"),
-              "code int -3\nflag bool True\nmode str 'TwoButtonSwapped'\nspeed float 0.3125\n"
+              "code int -3\nflag bool True\nlowest int -9223372036854775808\n"
+              "mode str 'TwoButtonSwapped'\nspeed float 0.3125\n"
               "whole float 2.0\n");
 }
 
@@ -357,11 +381,12 @@ TEST_F(PlistInteroperabilityTest, WritesKeepKeysTavixDoesNotKnowInEitherFormat) 
                            "pair = [1, 'a']\n"
                            "d = {'when': datetime.datetime(2020, 1, 2, 3, 4, 5), 'list': pair,"
                            " 'deep': deep, 'shared': [pair] * 5000,"
-                           " 'blob': b'\\x00\\x01', 'speed': 1.25, 'on': False}\n"
+                           " 'blob': b'\\x00\\x01', 'speed': 1.25, 'on': False, 'code': -3}\n"
                            "plistlib.dump(d, open(sys.argv[1], 'wb'), fmt=plistlib.") +
                format + ")\n");
         EXPECT_EQ(store.copyValue("speed", kMouse), PreferenceValue(1.25)) << format;
         EXPECT_EQ(store.copyValue("on", kMouse), PreferenceValue(false)) << format;
+        EXPECT_EQ(store.copyValue("code", kMouse), PreferenceValue(std::int64_t{-3})) << format;
         EXPECT_FALSE(store.copyValue("list", kMouse)) << format;
 
         store.setValue("added", std::int64_t{1}, kMouse);
@@ -369,8 +394,8 @@ TEST_F(PlistInteroperabilityTest, WritesKeepKeysTavixDoesNotKnowInEitherFormat) 
         EXPECT_EQ(python("import plistlib, sys\n" + depth +
                          "d = plistlib.load(open(sys.argv[1], 'rb'))\n"
                          "print(d['when'].isoformat(), d['list'], d['blob'], d['speed'],"
-                         " d['on'], d['added'], depth(d['deep']), len(d['shared']))\n"),
-                  "2020-01-02T03:04:05 [1, 'a'] b'\\x00\\x01' 1.25 False 1 100 5000\n")
+                         " d['on'], d['added'], d['code'], depth(d['deep']), len(d['shared']))\n"),
+                  "2020-01-02T03:04:05 [1, 'a'] b'\\x00\\x01' 1.25 False 1 -3 100 5000\n")
             << format;
         EXPECT_FALSE(fs::exists(fs::path(fileOf(kMouse)) += ".corrupt"));
     }

@@ -1,7 +1,6 @@
 #include "platform/preferences/linux/PlistPreferenceStore.h"
 
 #include <locale.h>
-#include <plist/plist.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -10,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/preferences/linux/LibPlist.h"
 #include "platform/preferences/linux/PlistLimits.h"
 #include "platform/preferences/linux/XmlText.h"
 
@@ -18,14 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct PlistFree {
-    void operator()(void* node) const { plist_free(node); }
-};
-using PlistPtr = std::unique_ptr<void, PlistFree>;
-
-struct XmlFree {
-    void operator()(char* xml) const { plist_to_xml_free(xml); }
-};
+using PlistPtr = libplist::Node;
 
 // libplist reads <real> with strtod, which under a decimal-comma locale (which Qt sets from the
 // user's) stops at the point: 0.5 came back as 0. For the life of the object this thread reads
@@ -53,45 +46,33 @@ class CNumbers {
 PlistPtr parse(const std::string& bytes) {
     if (bytes.empty() || !withinPlistLimits(bytes)) return nullptr;
     const CNumbers numbers;
-    plist_t root = nullptr;
-    plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
-    PlistPtr owned(root);
+    PlistPtr owned = libplist::parse(bytes);
     if (!owned || plist_get_node_type(owned.get()) != PLIST_DICT) return nullptr;
     return owned;
 }
 
 std::optional<PreferenceValue> decode(plist_t node) {
     if (!node) return std::nullopt;
-    switch (plist_get_node_type(node)) {
-        case PLIST_BOOLEAN: {
+    switch (libplist::kindOf(node)) {
+        case libplist::Kind::boolean: {
             uint8_t value = 0;
             plist_get_bool_val(node, &value);
             return PreferenceValue(value != 0);
         }
-        case PLIST_UINT: {
-            // Stored as the two's complement of signed values.
-            uint64_t value = 0;
-            plist_get_uint_val(node, &value);
-            return PreferenceValue(static_cast<std::int64_t>(value));
-        }
-        case PLIST_REAL: {
+        case libplist::Kind::integer:
+            return PreferenceValue(libplist::integerValue(node));
+        case libplist::Kind::real: {
             double value = 0;
             plist_get_real_val(node, &value);
             return PreferenceValue(value);
         }
-        case PLIST_STRING: {
+        case libplist::Kind::string: {
             uint64_t length = 0;
             const char* text = plist_get_string_ptr(node, &length);
             if (!text) return std::nullopt;
             return PreferenceValue(std::string(text, length));
         }
-        case PLIST_ARRAY:
-        case PLIST_DICT:
-        case PLIST_DATE:
-        case PLIST_DATA:
-        case PLIST_KEY:
-        case PLIST_UID:
-        case PLIST_NONE:
+        case libplist::Kind::other:
             return std::nullopt;
     }
     return std::nullopt;
@@ -100,9 +81,7 @@ std::optional<PreferenceValue> decode(plist_t node) {
 plist_t encode(const PreferenceValue& value) {
     struct Encoder {
         plist_t operator()(bool boolean) const { return plist_new_bool(boolean ? 1 : 0); }
-        plist_t operator()(std::int64_t integer) const {
-            return plist_new_uint(static_cast<uint64_t>(integer));
-        }
+        plist_t operator()(std::int64_t integer) const { return libplist::newInteger(integer); }
         plist_t operator()(double real) const { return plist_new_real(real); }
         plist_t operator()(const std::string& string) const {
             return plist_new_string(string.c_str());
@@ -216,18 +195,16 @@ bool PlistPreferenceStore::synchronize(const PreferenceDomain& domain) {
         plist_dict_set_item(root.get(), key.c_str(), encode(value));
     }
 
-    char* xml = nullptr;
-    uint32_t length = 0;
+    std::optional<std::string> document;
     {
         const CNumbers numbers;
-        plist_to_xml(root.get(), &xml, &length);
+        document = libplist::toXml(root.get());
     }
-    const std::unique_ptr<char, XmlFree> ownedXml(xml);
-    if (!ownedXml) return false;
     // Strings other writers left in a binary file are written out raw: the document as a whole
     // must be text every XML reader hands back unchanged.
-    const std::string_view document(ownedXml.get(), length);
-    if (!fitsXmlText(document) || !domainFile.replace(document, beforeReplace_)) return false;
+    if (!document || !fitsXmlText(*document) || !domainFile.replace(*document, beforeReplace_)) {
+        return false;
+    }
     const bool refused = pending->second.refused;
     pending_.erase(pending);
     return !refused;
