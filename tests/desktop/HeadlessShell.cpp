@@ -2,11 +2,11 @@
 
 #include <fcntl.h>
 #include <grp.h>
-#include <unistd.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -267,8 +267,9 @@ void HeadlessShell::startSway(std::vector<std::string> env) {
         if (out < 0 || ::dup2(out, 1) < 0 || ::dup2(out, 2) < 0 || ::chdir(root.c_str()) != 0) {
             ::_exit(127);
         }
-        if (asRoot && (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0 ||
-                       ::setresuid(kNobody, kNobody, kNobody) != 0)) {
+        if (asRoot &&
+            (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0 ||
+             ::setresuid(kNobody, kNobody, kNobody) != 0)) {
             ::_exit(127);
         }
         ::execve(args.front(), args.data(), envp.data());

@@ -114,8 +114,7 @@ const Table& table() {
 }  // namespace
 
 Session detectSession(const std::string& currentDesktop, const std::string& sessionType,
-                      const std::function<bool(const std::string&)>& busHasOwner,
-                      bool swaySocket) {
+                      const std::function<bool(const std::string&)>& busHasOwner, bool swaySocket) {
     Session session{.desktop = Desktop::other, .x11 = sessionType == "x11"};
     std::istringstream names(currentDesktop);
     std::string name;

@@ -53,13 +53,14 @@ Session detectRunningSession(const std::function<std::unique_ptr<SessionBus>()>&
     }
     std::unique_ptr<SessionBus> bus;
     bool connected = false;
-    return detectSession(currentDesktop.value_or(environment("XDG_CURRENT_DESKTOP")), type,
-                         [&](const std::string& name) {
-                             if (!connected && connectBus) bus = connectBus();
-                             connected = true;
-                             return bus && bus->hasOwner(name);
-                         },
-                         swaySocket.value_or(!environment("SWAYSOCK").empty()));
+    return detectSession(
+        currentDesktop.value_or(environment("XDG_CURRENT_DESKTOP")), type,
+        [&](const std::string& name) {
+            if (!connected && connectBus) bus = connectBus();
+            connected = true;
+            return bus && bus->hasOwner(name);
+        },
+        swaySocket.value_or(!environment("SWAYSOCK").empty()));
 }
 
 Session DesktopActions::session() {
@@ -130,19 +131,19 @@ bool DesktopActions::run(DesktopAction action) {
         if (ewmh && !current.x11) continue;
         if (fire(trigger, needsBus(trigger) ? busFor() : nullptr, true)) return true;
     }
-    if (builtIn.empty()) reportMissing(current.desktop, action);
+    if (builtIn.empty()) reportMissing(action);
     return false;
 }
 
-void DesktopActions::reportMissing(Desktop desktop, DesktopAction action) {
+// Only Sway lacks actions so far.
+void DesktopActions::reportMissing(DesktopAction action) {
     std::lock_guard guard(mutex_);
     if (!services_.log || !missingReported_.insert(action).second) return;
     const std::string name(desktopActionName(action));
-    services_.log->report(
-        name + " does nothing: " + (desktop == Desktop::sway ? "Sway" : "this desktop") +
-        " has no such action of its own; give it one in " + services_.configFile->string() +
-        ", for example \"" + name + " = sway exec $menu\" or \"" + name +
-        " = command PROGRAM ARGUMENTS\"");
+    services_.log->report(name +
+                          " does nothing: Sway has no such action of its own; give it one in " +
+                          services_.configFile->string() + ", for example \"" + name +
+                          " = sway exec $menu\" or \"" + name + " = command PROGRAM ARGUMENTS\"");
 }
 
 bool DesktopActions::runSway(const SwayCommand& command) {

@@ -72,7 +72,7 @@ class DesktopActions {
     bool fire(const Trigger& trigger, SessionBus* bus, bool probe);
     bool pressChord(const output::KeyChord& chord);
     bool runSway(const SwayCommand& command);
-    void reportMissing(Desktop desktop, DesktopAction action);
+    void reportMissing(DesktopAction action);
     std::optional<Trigger> userTrigger(DesktopAction action);
 
     Services services_;

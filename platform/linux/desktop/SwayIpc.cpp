@@ -24,7 +24,8 @@ constexpr std::uint32_t kMaxReply = 16U * 1024 * 1024;
 using Clock = std::chrono::steady_clock;
 
 int msLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
@@ -141,7 +142,8 @@ std::optional<SwayIpc::CommandResult> SwayIpc::runCommand(std::string_view comma
     for (const auto& entry : document.array()) {
         const auto object = entry.toObject();
         if (!object.value(QLatin1String("success")).toBool()) {
-            return CommandResult{false, object.value(QLatin1String("error")).toString().toStdString()};
+            return CommandResult{false,
+                                 object.value(QLatin1String("error")).toString().toStdString()};
         }
     }
     return CommandResult{true, {}};

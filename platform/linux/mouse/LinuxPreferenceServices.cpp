@@ -55,10 +55,9 @@ void startFromStored(PreferenceStore& store, CloneMouseSettings& clone) {
 
 LinuxPreferenceServices makeLinuxPreferenceServices(LinuxPreferenceServices::Options options) {
     LinuxPreferenceServices services;
-    services.desktop =
-        desktop::detectRunningSession(options.connectBus, options.currentDesktop, std::nullopt,
-                                      options.swaySocket)
-            .desktop;
+    services.desktop = desktop::detectRunningSession(options.connectBus, options.currentDesktop,
+                                                     std::nullopt, options.swaySocket)
+                           .desktop;
     services.cloneSettings = std::make_shared<input::CloneSettings>();
     auto clone = std::make_shared<CloneMouseSettings>(services.cloneSettings);
     auto files = std::make_shared<PlistPreferenceStore>(
