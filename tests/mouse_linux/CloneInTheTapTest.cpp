@@ -87,6 +87,10 @@ TEST(CloneInTheTap, AFreshStartPassesTheMouseThroughUnchanged) {
     };
     for (const auto& frame : frames) send(frame);
     EXPECT_EQ(app.clones->written(), frames);
+    // The window reads what the clone does.
+    EXPECT_EQ(booleanValue(services.store->copyValue("com.apple.swipescrolldirection",
+                                                     PreferenceDomain::global())),
+              std::optional(false));
 
     services.store->setValue("com.apple.swipescrolldirection", true, PreferenceDomain::global());
     send(frames.front());
