@@ -61,7 +61,7 @@ std::optional<std::vector<SwayInput>> SwayMouseSettings::magicMice(desktop::Sway
     auto inputs = reply ? desktop::parseSwayInputs(*reply) : std::nullopt;
     if (!inputs) return std::nullopt;
     std::erase_if(*inputs, [](const SwayInput& i) { return !isClone(i) && !isMagicMouse(i); });
-    std::ranges::stable_partition(*inputs, isClone);
+    std::stable_partition(inputs->begin(), inputs->end(), isClone);
     return inputs;
 }
 
