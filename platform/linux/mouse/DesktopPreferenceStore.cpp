@@ -12,6 +12,20 @@ std::optional<MirroredSetting> mirroredSetting(const std::string& key,
     return std::nullopt;
 }
 
+std::string mirroredKey(MirroredSetting setting) {
+    switch (setting) {
+        case MirroredSetting::trackingSpeed:
+            return "com.apple.mouse.scaling";
+        case MirroredSetting::scrollSpeed:
+            return "com.apple.scrollwheel.scaling";
+        case MirroredSetting::doubleClickInterval:
+            return "com.apple.mouse.doubleClickThreshold";
+        case MirroredSetting::naturalScroll:
+            return "com.apple.swipescrolldirection";
+    }
+    return {};
+}
+
 DesktopPreferenceStore::DesktopPreferenceStore(std::shared_ptr<PreferenceStore> files,
                                                std::shared_ptr<DesktopMouseSettings> desktop,
                                                std::shared_ptr<CloneMouseSettings> clone,

@@ -13,7 +13,8 @@ namespace tavix::platform::mouse {
 namespace {
 
 std::shared_ptr<DesktopMouseSettings> desktopSettings(
-    desktop::Desktop desktop, const LinuxPreferenceServices::Options& options) {
+    desktop::Desktop desktop, const LinuxPreferenceServices::Options& options,
+    const std::shared_ptr<PreferenceStore>& files) {
     switch (desktop) {
         case desktop::Desktop::gnome: {
             auto gnome = std::shared_ptr<GnomeMouseSettings>(GnomeMouseSettings::open());
@@ -27,7 +28,10 @@ std::shared_ptr<DesktopMouseSettings> desktopSettings(
                 options.configHome.value_or(desktop::DesktopActions::configHome()),
                 options.connectBus);
         case desktop::Desktop::sway:
-            return std::make_shared<SwayMouseSettings>(options.connectSway);
+            return std::make_shared<SwayMouseSettings>(
+                options.connectSway, [files](MirroredSetting setting) {
+                    return files->copyValue(mirroredKey(setting), PreferenceDomain::global());
+                });
         case desktop::Desktop::other:
             return nullptr;
     }
@@ -63,7 +67,7 @@ LinuxPreferenceServices makeLinuxPreferenceServices(LinuxPreferenceServices::Opt
     auto files = std::make_shared<PlistPreferenceStore>(
         options.preferencesDirectory ? options.preferencesDirectory
                                      : PlistPreferenceStore::defaultDirectory());
-    auto desktopMouse = desktopSettings(services.desktop, options);
+    auto desktopMouse = desktopSettings(services.desktop, options, files);
     auto wheelsInverted = services.desktop == desktop::Desktop::gnome
                               ? std::move(options.wheelsInverted)
                               : DesktopPreferenceStore::WheelsInverted{};

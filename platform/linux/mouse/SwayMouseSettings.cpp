@@ -65,11 +65,30 @@ std::optional<std::vector<SwayInput>> SwayMouseSettings::magicMice(desktop::Sway
     return inputs;
 }
 
+bool SwayMouseSettings::send(desktop::SwayIpc& ipc, const std::vector<SwayInput>& inputs,
+                             const std::string& change) {
+    bool all = true;
+    for (const auto& mouse : inputs) {
+        // A name Sway's command line could not take as one word is left alone.
+        const auto identifier = desktop::quoteForSway(mouse.identifier);
+        const auto result =
+            identifier ? ipc.runCommand("input " + *identifier + " " + change) : std::nullopt;
+        all = all && result && result->success;
+    }
+    return all;
+}
+
 std::optional<PreferenceValue> SwayMouseSettings::read(MirroredSetting setting) {
     if (setting == MirroredSetting::doubleClickInterval) return std::nullopt;
     auto ipc = connect_ ? connect_() : nullptr;
-    const auto mice = ipc ? magicMice(*ipc) : std::nullopt;
+    auto mice = ipc ? magicMice(*ipc) : std::nullopt;
     if (!mice) return std::nullopt;
+    if (!mice->empty() && handedOver_.insert(setting).second) {
+        const auto stored = stored_ ? stored_(setting) : std::nullopt;
+        const auto change = stored ? inputSetting(setting, *stored) : std::nullopt;
+        if (change && send(*ipc, *mice, *change)) mice = magicMice(*ipc);
+        if (!mice) return std::nullopt;
+    }
     for (const auto& mouse : *mice) {
         switch (setting) {
             case MirroredSetting::trackingSpeed:
@@ -94,16 +113,10 @@ bool SwayMouseSettings::write(MirroredSetting setting, const PreferenceValue& va
     auto ipc = connect_ ? connect_() : nullptr;
     const auto mice = ipc ? magicMice(*ipc) : std::nullopt;
     if (!mice || mice->empty()) return false;
-    bool all = true;
-    for (const auto& mouse : *mice) {
-        // A name Sway's command line could not take as one word is left alone.
-        const auto identifier = desktop::quoteForSway(mouse.identifier);
-        const auto result =
-            identifier ? ipc->runCommand("input " + *identifier + " " + *change) : std::nullopt;
-        all = all && result && result->success;
-    }
+    // What the user chose now is what Sway keeps from here on.
+    handedOver_.insert(setting);
     // Read back: Sway answers success for a setting a device does not support.
-    return all && read(setting).has_value();
+    return send(*ipc, *mice, *change) && read(setting).has_value();
 }
 
 }  // namespace tavix::platform::mouse
