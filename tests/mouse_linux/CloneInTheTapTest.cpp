@@ -78,6 +78,7 @@ TEST(CloneInTheTap, AFreshStartPassesTheMouseThroughUnchanged) {
     double t = 0;
     auto send = [&](const std::vector<InputEvent>& frame) {
         std::vector<TimedEvent> timed;
+        timed.reserve(frame.size() + 1);
         for (const auto& event : frame) timed.push_back({t, event});
         timed.push_back({t, {EV_SYN, SYN_REPORT, 0}});
         t += 0.01;
