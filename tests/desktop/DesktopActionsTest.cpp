@@ -269,21 +269,27 @@ TEST(ActionsConfig, ReadsDBusArgumentsAndRejectsWhatCannotWork) {
         "spotlight = dbus org.kde.krunner /App org.kde.krunner.App.display float:1\n"
         "showDesktop = command 'unclosed\n"
         "showDesktop = teleport now\n"
-        "apps = command\n");
+        "apps = command\n"
+        "workspaceLeft = sway  exec \"$menu\"  --x ; workspace 2\n"
+        "spotlight = sway \n");
     ASSERT_TRUE(config.overrides.contains(DesktopAction::missionControl));
+    // Sway's own quoting and variables are Sway's to read.
+    EXPECT_EQ(config.overrides.at(DesktopAction::workspaceLeft),
+              Trigger(SwayCommand{"exec \"$menu\"  --x ; workspace 2"}));
     const auto& call = std::get<DBusCall>(config.overrides.at(DesktopAction::missionControl));
     EXPECT_EQ(call.interface, "org.freedesktop.DBus.Properties");
     EXPECT_EQ(call.member, "Set");
     EXPECT_THAT(call.arguments, ElementsAre(DBusArgument{"string", "org.gnome.Shell", false},
                                             DBusArgument{"string", "OverviewActive", false},
                                             DBusArgument{"boolean", "true", true}));
-    EXPECT_EQ(config.overrides.size(), 1u);
-    ASSERT_EQ(config.problems.size(), 5u);
+    EXPECT_EQ(config.overrides.size(), 2u);
+    ASSERT_EQ(config.problems.size(), 6u);
     EXPECT_THAT(config.problems[0], HasSubstr("line 3"));
     EXPECT_THAT(config.problems[1], HasSubstr("\"float:1\""));
     EXPECT_THAT(config.problems[2], HasSubstr("quote"));
     EXPECT_THAT(config.problems[3], HasSubstr("unknown trigger \"teleport\""));
     EXPECT_THAT(config.problems[4], HasSubstr("no program"));
+    EXPECT_THAT(config.problems[5], HasSubstr("no Sway command"));
 }
 
 // Sized integers are refused out of range, never wrapped: the line is named and the built-in
@@ -318,6 +324,11 @@ TEST(SessionDetection, EnvironmentFirstThenTheBus) {
     EXPECT_EQ(detectSession("XFCE", "x11", plasma).desktop, Desktop::other);
     EXPECT_EQ(detectSession("", "", plasma).desktop, Desktop::kde);
     EXPECT_EQ(detectSession("", "", none).desktop, Desktop::other);
+    // Sway by name, or by its socket unless the environment names GNOME or KDE.
+    EXPECT_EQ(detectSession("sway", "wayland", plasma).desktop, Desktop::sway);
+    EXPECT_EQ(detectSession("", "wayland", plasma, true).desktop, Desktop::sway);
+    EXPECT_EQ(detectSession("XFCE", "wayland", none, true).desktop, Desktop::sway);
+    EXPECT_EQ(detectSession("KDE", "wayland", none, true).desktop, Desktop::kde);
 }
 
 }  // namespace

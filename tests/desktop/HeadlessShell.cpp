@@ -1,10 +1,12 @@
 #include "tests/desktop/HeadlessShell.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "platform/linux/desktop/SessionBus.h"
+#include "platform/linux/desktop/SwayIpc.h"
 
 extern char** environ;
 
@@ -119,6 +122,10 @@ void HeadlessShell::start(Kind kind) {
         return;
     }
 
+    if (kind == Kind::sway) {
+        startSway(shellEnvironment(root, session_->address(), ""));
+        return;
+    }
     std::vector<std::string> argv;
     if (kind == Kind::gnomeShell) {
         argv = {"/usr/bin/gnome-shell",
@@ -272,6 +279,79 @@ HeadlessShell::~HeadlessShell() {
         kill(daemon_, SIGKILL);
         waitpid(daemon_, nullptr, 0);
     }
+}
+
+// Headless, software-rendered, with no input devices and a config of its own: nothing of the
+// user's Sway setup is read. Root cannot run Sway, so then it runs as nobody, which must be able
+// to reach the temporary folder and own its runtime folder.
+void HeadlessShell::startSway(std::vector<std::string> env) {
+    const auto& root = directory_.path();
+    const std::filesystem::path sway = "/usr/bin/sway";
+    if (!std::filesystem::exists(sway)) {
+        failure_ = "sway is not installed";
+        return;
+    }
+    writeFile(root / "sway.config", "output HEADLESS-1 resolution 1280x800\n");
+    for (std::string own : {"WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1",
+                            "WLR_RENDERER=pixman", "XDG_CURRENT_DESKTOP=sway"}) {
+        env.push_back(std::move(own));
+    }
+    constexpr uid_t kNobody = 65534;
+    const bool asRoot = ::geteuid() == 0;
+    if (asRoot) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+            if (::lchown(entry.path().c_str(), kNobody, kNobody) != 0) break;
+        }
+        if (::chown(root.c_str(), kNobody, kNobody) != 0) {
+            failure_ = "the temporary folder could not be given to nobody";
+            return;
+        }
+    }
+    std::vector<std::string> argv{sway.string(), "-c", (root / "sway.config").string()};
+    auto args = pointers(argv);
+    auto envp = pointers(env);
+    const std::string log = (root / "shell.log").string();
+    // Only async-signal-safe calls between fork and exec.
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        ::setpgid(0, 0);
+        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (out < 0 || ::dup2(out, 1) < 0 || ::dup2(out, 2) < 0 || ::chdir(root.c_str()) != 0) {
+            ::_exit(127);
+        }
+        if (asRoot &&
+            (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0 ||
+             ::setresuid(kNobody, kNobody, kNobody) != 0)) {
+            ::_exit(127);
+        }
+        ::execve(args.front(), args.data(), envp.data());
+        ::_exit(127);
+    }
+    if (pid_ < 0) {
+        pid_ = 0;
+        failure_ = "sway could not be started";
+        return;
+    }
+    const rlimit noCore{0, 0};
+    prlimit(pid_, RLIMIT_CORE, &noCore, nullptr);
+    const auto socket = root / "run" /
+                        ("sway-ipc." + std::to_string(asRoot ? kNobody : ::getuid()) + "." +
+                         std::to_string(pid_) + ".sock");
+    bool gone = false;
+    const bool ready = waitFor(kStartBound, [&] {
+        gone = gone || exited();
+        if (gone) return true;
+        auto ipc = platform::desktop::SwayIpc::connect(socket);
+        const auto reply =
+            ipc ? ipc->request(platform::desktop::SwayIpc::Message::getWorkspaces, "")
+                : std::nullopt;
+        return reply && platform::desktop::focusedSwayWorkspace(*reply).has_value();
+    });
+    if (!ready || gone) {
+        failure_ = "sway did not come up: " + logTail();
+        return;
+    }
+    swaySocket_ = socket;
 }
 
 }  // namespace tavix::testing

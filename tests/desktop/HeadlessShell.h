@@ -17,7 +17,7 @@ namespace tavix::testing {
 // software rendering, a virtual 1280x800 screen. Stopped with everything it started.
 class HeadlessShell {
   public:
-    enum class Kind { gnomeShell, kwin };
+    enum class Kind { gnomeShell, kwin, sway };
 
     // Waits (bounded) until the shell answers on its bus: GNOME Shell with the start-up
     // overview closed again, KWin with its shortcuts registered (by itself, or by Plasma's
@@ -30,6 +30,9 @@ class HeadlessShell {
     // Why the shell is not usable here (no binary, no GL, too slow), for a skip; empty when it is.
     const std::string& failure() const { return failure_; }
     const std::string& busAddress() const { return session_->address(); }
+    // Sway's IPC socket; Sway runs as an unprivileged user (nobody) when this process is root,
+    // since it refuses to run as root.
+    const std::filesystem::path& swaySocket() const { return swaySocket_; }
 
   private:
     void start(Kind kind);
@@ -38,6 +41,9 @@ class HeadlessShell {
                 const char* logName);
     std::string logTail() const;
     bool exited();
+    void startSway(std::vector<std::string> env);
+
+    std::filesystem::path swaySocket_;
 
     TempDirectory directory_;
     std::unique_ptr<PrivateBus> session_;

@@ -9,6 +9,8 @@
 
 #include "platform/linux/desktop/CallTarget.h"
 #include "platform/linux/desktop/DesktopActions.h"
+#include "platform/linux/desktop/SwayIpc.h"
+#include "platform/linux/mouse/LinuxPreferenceServices.h"
 #include "tests/desktop/DesktopFixture.h"
 #include "tests/desktop/HeadlessShell.h"
 
@@ -201,6 +203,86 @@ TEST_F(RealShellTest, KWinTogglesTheOverviewOrFallsBackToItsChordWithoutOpenGL) 
     EXPECT_TRUE(kde->run(DesktopAction::missionControl));
     EXPECT_TRUE(settlesTo(overviewShown, false)) << ::testing::PrintToString(effects());
     EXPECT_THAT(chords->pressed, IsEmpty());
+}
+
+// Sway, detected by its socket or its name: the workspaces through its IPC, the user's
+// actions.conf for what Sway does not have (else one log line each), and the mouse settings on
+// inputs Sway lists (headless it lists none, so the clone keeps them).
+TEST_F(RealShellTest, SwayGoesThroughItsIpcAndLeavesWhatItLacksToActionsConf) {
+    if (!std::filesystem::exists("/usr/bin/foot")) GTEST_SKIP() << "foot is not installed";
+    HeadlessShell shell(HeadlessShell::Kind::sway);
+    if (!shell.failure().empty()) GTEST_SKIP() << shell.failure();
+    ScopedEnvironment socket("SWAYSOCK", shell.swaySocket().c_str());
+    EXPECT_EQ(detectRunningSession(nullptr, "", "wayland").desktop, Desktop::sway);
+    EXPECT_EQ(detectRunningSession(nullptr, "sway", "wayland", false).desktop, Desktop::sway);
+    EXPECT_EQ(detectRunningSession(nullptr, "XFCE", "wayland", false).desktop, Desktop::other);
+
+    auto ipc = SwayIpc::connect(shell.swaySocket());
+    ASSERT_TRUE(ipc);
+    auto focused = [&] {
+        const auto reply = ipc->request(SwayIpc::Message::getWorkspaces, "");
+        return reply ? focusedSwayWorkspace(*reply) : std::nullopt;
+    };
+    auto succeeds = [&](const std::string& command) {
+        const auto result = ipc->runCommand(command);
+        return result && result->success;
+    };
+    // A window keeps workspace 1 when it is left; an empty one goes when it is left.
+    ASSERT_TRUE(succeeds("workspace 1; exec foot --hold true"));
+    ASSERT_TRUE(settlesTo([&] { return succeeds("[app_id=\"foot\"] focus"); }, true));
+
+    tavix::testing::TempDirectory config;
+    tavix::testing::writeFile(config.path() / "actions.conf", "spotlight = sway workspace 7\n");
+    DesktopActions::Services services;
+    services.chords = chords;
+    services.log = log;
+    services.sessionType = "wayland";
+    services.configFile = config.path() / "actions.conf";
+    DesktopActions actions(std::move(services));
+    ASSERT_EQ(actions.session().desktop, Desktop::sway);
+
+    struct Case {
+        std::string from;
+        DesktopAction action;
+        bool done;
+        std::string to;
+    };
+    const std::vector<Case> cases{
+        {"3", DesktopAction::workspaceLeft, true, "1"},   // the empty 3 goes, 1 is on its left
+        {"1", DesktopAction::workspaceRight, true, "1"},  // no neighbour: Sway stays
+        {"1", DesktopAction::workspaceLeft, true, "1"},
+        {"1", DesktopAction::spotlight, true, "7"},  // the user's own Sway command
+        {"1", DesktopAction::apps, false, "1"},
+        {"1", DesktopAction::apps, false, "1"},
+        {"1", DesktopAction::showDesktop, false, "1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.from + " " + std::string(desktopActionName(c.action)));
+        ASSERT_TRUE(succeeds("workspace " + c.from));
+        EXPECT_EQ(actions.run(c.action), c.done);
+        EXPECT_TRUE(settlesTo(focused, std::optional(c.to)));
+    }
+    EXPECT_THAT(chords->pressed, IsEmpty());
+    ASSERT_EQ(log->messages.size(), 2u) << ::testing::PrintToString(log->messages);
+    EXPECT_THAT(log->messages[0], HasSubstr("apps does nothing: Sway has no such action"));
+    EXPECT_THAT(log->messages[0], HasSubstr("\"apps = sway exec $menu\""));
+    EXPECT_THAT(log->messages[1], HasSubstr("showDesktop does nothing"));
+
+    // Without an input to take them, the settings stay with the clone; a fresh start changes
+    // nothing.
+    const auto inputs = ipc->request(SwayIpc::Message::getInputs, "");
+    ASSERT_TRUE(inputs);
+    EXPECT_THAT(parseSwayInputs(*inputs), ::testing::Optional(IsEmpty()));
+    tavix::testing::TempDirectory preferences;
+    mouse::LinuxPreferenceServices::Options options;
+    options.preferencesDirectory = preferences.path();
+    options.connectBus = nullptr;
+    options.currentDesktop = "sway";
+    auto mouse = mouse::makeLinuxPreferenceServices(options);
+    ASSERT_EQ(mouse.desktop, Desktop::sway);
+    EXPECT_EQ(mouse.cloneSettings->transform(), input::CloneTransform{});
+    mouse.store->setValue("com.apple.swipescrolldirection", true, PreferenceDomain::global());
+    EXPECT_TRUE(mouse.cloneSettings->transform().invertWheel);
 }
 
 }  // namespace

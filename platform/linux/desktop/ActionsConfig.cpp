@@ -111,7 +111,17 @@ std::optional<Trigger> parseTrigger(std::string_view value, std::string& why) {
         }
         return CommandLine{{words->begin() + 1, words->end()}};
     }
-    why = "unknown trigger \"" + kind + "\" (chord, dbus or command)";
+    if (kind == "sway") {
+        // The rest of the line as Sway reads it: its own quoting and $variables.
+        const auto rest = std::string(value.substr(value.find("sway") + 4));
+        const auto start = rest.find_first_not_of(" \t");
+        if (start == std::string::npos) {
+            why = "no Sway command given";
+            return std::nullopt;
+        }
+        return SwayCommand{rest.substr(start)};
+    }
+    why = "unknown trigger \"" + kind + "\" (chord, dbus, command or sway)";
     return std::nullopt;
 }
 

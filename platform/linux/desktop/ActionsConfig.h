@@ -18,6 +18,7 @@ namespace tavix::platform::desktop {
 //   missionControl = chord Super+W
 //   apps           = dbus org.kde.plasmashell /PlasmaShell org.kde.PlasmaShell.activateLauncherMenu
 //   showDesktop    = command wmctrl -k on
+//   apps           = sway exec $menu
 //
 // A line that cannot be used is listed in `problems` and leaves its action to the built-ins.
 struct ActionsConfig {

@@ -97,6 +97,14 @@ const Table& table() {
           LiveShortcut{"kwin", "Switch One Desktop to the Right"},
           chord({KEY_LEFTMETA, KEY_LEFTCTRL}, KEY_RIGHT)}},
 
+        // Sway has no overview, launcher, search or desktop of its own: those are the user's.
+        {{Desktop::sway, DesktopAction::apps}, {}},
+        {{Desktop::sway, DesktopAction::missionControl}, {}},
+        {{Desktop::sway, DesktopAction::spotlight}, {}},
+        {{Desktop::sway, DesktopAction::showDesktop}, {}},
+        {{Desktop::sway, DesktopAction::workspaceLeft}, {SwayCommand{"workspace prev_on_output"}}},
+        {{Desktop::sway, DesktopAction::workspaceRight}, {SwayCommand{"workspace next_on_output"}}},
+
         {{Desktop::other, DesktopAction::apps}, {chord({}, KEY_LEFTMETA)}},
         {{Desktop::other, DesktopAction::missionControl}, {chord({}, KEY_LEFTMETA)}},
         {{Desktop::other, DesktopAction::spotlight}, {chord({}, KEY_LEFTMETA)}},
@@ -113,7 +121,7 @@ const Table& table() {
 }  // namespace
 
 Session detectSession(const std::string& currentDesktop, const std::string& sessionType,
-                      const std::function<bool(const std::string&)>& busHasOwner) {
+                      const std::function<bool(const std::string&)>& busHasOwner, bool swaySocket) {
     Session session{.desktop = Desktop::other, .x11 = sessionType == "x11"};
     std::istringstream names(currentDesktop);
     std::string name;
@@ -126,6 +134,15 @@ Session detectSession(const std::string& currentDesktop, const std::string& sess
             session.desktop = Desktop::kde;
             return session;
         }
+        if (name == "sway") {
+            session.desktop = Desktop::sway;
+            return session;
+        }
+    }
+    // Sway names its socket to everything it starts, whatever the desktop variable says.
+    if (swaySocket) {
+        session.desktop = Desktop::sway;
+        return session;
     }
     if (!currentDesktop.empty() || !busHasOwner) return session;
     if (busHasOwner("org.gnome.Shell")) {

@@ -45,26 +45,29 @@ bool DesktopActions::spawnDetached(const std::vector<std::string>& words) {
 
 Session detectRunningSession(const std::function<std::unique_ptr<SessionBus>()>& connectBus,
                              const std::optional<std::string>& currentDesktop,
-                             const std::optional<std::string>& sessionType) {
+                             const std::optional<std::string>& sessionType,
+                             std::optional<bool> swaySocket) {
     std::string type = sessionType.value_or(environment("XDG_SESSION_TYPE"));
     if (type.empty() && !environment("DISPLAY").empty() && environment("WAYLAND_DISPLAY").empty()) {
         type = "x11";
     }
     std::unique_ptr<SessionBus> bus;
     bool connected = false;
-    return detectSession(currentDesktop.value_or(environment("XDG_CURRENT_DESKTOP")), type,
-                         [&](const std::string& name) {
-                             if (!connected && connectBus) bus = connectBus();
-                             connected = true;
-                             return bus && bus->hasOwner(name);
-                         });
+    return detectSession(
+        currentDesktop.value_or(environment("XDG_CURRENT_DESKTOP")), type,
+        [&](const std::string& name) {
+            if (!connected && connectBus) bus = connectBus();
+            connected = true;
+            return bus && bus->hasOwner(name);
+        },
+        swaySocket.value_or(!environment("SWAYSOCK").empty()));
 }
 
 Session DesktopActions::session() {
     std::lock_guard guard(mutex_);
     if (!session_) {
         session_ = detectRunningSession(services_.connectBus, services_.currentDesktop,
-                                        services_.sessionType);
+                                        services_.sessionType, services_.swaySocket);
         if (!services_.shortcuts) {
             switch (session_->desktop) {
                 case Desktop::gnome:
@@ -74,6 +77,7 @@ Session DesktopActions::session() {
                     services_.shortcuts =
                         std::make_shared<KdeShortcutSettings>(configHome() / "kglobalshortcutsrc");
                     break;
+                case Desktop::sway:
                 case Desktop::other:
                     break;
             }
@@ -120,13 +124,35 @@ bool DesktopActions::run(DesktopAction action) {
     if (const auto own = userTrigger(action)) {
         if (fire(*own, needsBus(*own) ? busFor() : nullptr, false)) return true;
     }
-    for (const auto& trigger : builtInTriggers(current.desktop, action)) {
+    const auto& builtIn = builtInTriggers(current.desktop, action);
+    for (const auto& trigger : builtIn) {
         const bool ewmh = std::holds_alternative<ShowDesktopMessage>(trigger) ||
                           std::holds_alternative<SwitchDesktopMessage>(trigger);
         if (ewmh && !current.x11) continue;
         if (fire(trigger, needsBus(trigger) ? busFor() : nullptr, true)) return true;
     }
+    if (builtIn.empty()) reportMissing(action);
     return false;
+}
+
+// Only Sway lacks actions so far.
+void DesktopActions::reportMissing(DesktopAction action) {
+    std::lock_guard guard(mutex_);
+    if (!services_.log || !missingReported_.insert(action).second) return;
+    const std::string name(desktopActionName(action));
+    services_.log->report(name +
+                          " does nothing: Sway has no such action of its own; give it one in " +
+                          services_.configFile->string() + ", for example \"" + name +
+                          " = sway exec $menu\" or \"" + name + " = command PROGRAM ARGUMENTS\"");
+}
+
+bool DesktopActions::runSway(const SwayCommand& command) {
+    auto ipc = services_.connectSway ? services_.connectSway() : nullptr;
+    const auto result = ipc ? ipc->runCommand(command.command) : std::nullopt;
+    if (result && !result->success && services_.log) {
+        services_.log->report("Sway refused \"" + command.command + "\": " + result->error);
+    }
+    return result && result->success;
 }
 
 bool DesktopActions::pressChord(const output::KeyChord& chord) {
@@ -179,6 +205,7 @@ bool DesktopActions::fire(const Trigger& trigger, SessionBus* bus, bool probe) {
     if (const auto* command = std::get_if<CommandLine>(&trigger)) {
         return services_.spawn && services_.spawn(command->words);
     }
+    if (const auto* command = std::get_if<SwayCommand>(&trigger)) return runSway(*command);
     return false;
 }
 

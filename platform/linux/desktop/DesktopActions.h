@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "platform/linux/desktop/SessionBus.h"
 #include "platform/linux/desktop/ShortcutSettings.h"
 #include "platform/linux/desktop/ShowDesktopX11.h"
+#include "platform/linux/desktop/SwayIpc.h"
 #include "platform/linux/desktop/SwitchDesktopX11.h"
 #include "platform/linux/output/ChordOutput.h"
 
@@ -23,16 +25,19 @@ namespace tavix::platform::desktop {
 // values); the bus is connected only when the environment names no desktop.
 Session detectRunningSession(const std::function<std::unique_ptr<SessionBus>()>& connectBus,
                              const std::optional<std::string>& currentDesktop = std::nullopt,
-                             const std::optional<std::string>& sessionType = std::nullopt);
+                             const std::optional<std::string>& sessionType = std::nullopt,
+                             std::optional<bool> swaySocket = std::nullopt);
 
 // Does a desktop action the way the running desktop offers it: the user's trigger from
 // actions.conf if there is a usable one, then the built-in triggers of the desktop in turn,
-// until one goes through.
+// until one goes through. An action the desktop does not have and the user gave no trigger for
+// does nothing, and says once in the log which line of actions.conf would give it one.
 class DesktopActions {
   public:
     struct Services {
         std::shared_ptr<output::ChordOutput> chords;
         std::function<std::unique_ptr<SessionBus>()> connectBus = &SessionBus::connect;
+        std::function<std::unique_ptr<SwayIpc>()> connectSway = &SwayIpc::connectFromEnvironment;
         // Chosen for the detected desktop when absent.
         std::shared_ptr<ShortcutSettings> shortcuts;
         std::shared_ptr<ShowDesktopMessenger> showDesktop = std::make_shared<X11ShowDesktop>();
@@ -43,6 +48,8 @@ class DesktopActions {
         // Read from the environment when absent.
         std::optional<std::string> currentDesktop;
         std::optional<std::string> sessionType;
+        // Whether SWAYSOCK is set, read from the environment when absent.
+        std::optional<bool> swaySocket;
         std::optional<std::filesystem::path> configFile;
     };
 
@@ -64,6 +71,8 @@ class DesktopActions {
   private:
     bool fire(const Trigger& trigger, SessionBus* bus, bool probe);
     bool pressChord(const output::KeyChord& chord);
+    bool runSway(const SwayCommand& command);
+    void reportMissing(DesktopAction action);
     std::optional<Trigger> userTrigger(DesktopAction action);
 
     Services services_;
@@ -73,6 +82,7 @@ class DesktopActions {
     std::optional<std::filesystem::file_time_type> configTime_;
     ActionsConfig config_;
     bool chordFailureReported_ = false;
+    std::set<DesktopAction> missingReported_;
 };
 
 }  // namespace tavix::platform::desktop

@@ -81,8 +81,14 @@ struct CommandLine {
     friend bool operator==(const CommandLine&, const CommandLine&) = default;
 };
 
+// A command sent to Sway over its IPC socket (RUN_COMMAND), as a line of its config would say it.
+struct SwayCommand {
+    std::string command;
+    friend bool operator==(const SwayCommand&, const SwayCommand&) = default;
+};
+
 // One way of doing a desktop action; an action tries its triggers in turn until one works.
 using Trigger = std::variant<DBusCall, PropertyToggle, LiveShortcut, ChordTrigger,
-                             ShowDesktopMessage, SwitchDesktopMessage, CommandLine>;
+                             ShowDesktopMessage, SwitchDesktopMessage, CommandLine, SwayCommand>;
 
 }  // namespace tavix::platform::desktop

@@ -14,6 +14,8 @@ enum class MirroredSetting { trackingSpeed, scrollSpeed, doubleClickInterval, na
 // The setting a preference key stands for; nothing for every other key and domain.
 std::optional<MirroredSetting> mirroredSetting(const std::string& key,
                                                const PreferenceDomain& domain);
+// The global key a setting is kept under.
+std::string mirroredKey(MirroredSetting setting);
 
 // Where the running desktop keeps the mirrored settings. Values go in and out in the preference
 // store's own units (tracking 0…3, scroll 0…1, seconds, natural-scroll boolean).

@@ -12,6 +12,20 @@ std::optional<MirroredSetting> mirroredSetting(const std::string& key,
     return std::nullopt;
 }
 
+std::string mirroredKey(MirroredSetting setting) {
+    switch (setting) {
+        case MirroredSetting::trackingSpeed:
+            return "com.apple.mouse.scaling";
+        case MirroredSetting::scrollSpeed:
+            return "com.apple.scrollwheel.scaling";
+        case MirroredSetting::doubleClickInterval:
+            return "com.apple.mouse.doubleClickThreshold";
+        case MirroredSetting::naturalScroll:
+            return "com.apple.swipescrolldirection";
+    }
+    return {};
+}
+
 DesktopPreferenceStore::DesktopPreferenceStore(std::shared_ptr<PreferenceStore> files,
                                                std::shared_ptr<DesktopMouseSettings> desktop,
                                                std::shared_ptr<CloneMouseSettings> clone,
@@ -31,7 +45,12 @@ std::optional<PreferenceValue> DesktopPreferenceStore::copyValue(
         natural && wheelsInverted_ && *setting == MirroredSetting::naturalScroll) {
         wheelsInverted_(*natural);
     }
-    return value ? value : files_->copyValue(key, domain);
+    if (value) return value;
+    auto stored = files_->copyValue(key, domain);
+    // Until the user chooses, the clone leaves the wheel as the mouse turns it, and the window
+    // says so; every other setting's default is already the mouse as it is.
+    if (!stored && *setting == MirroredSetting::naturalScroll) return PreferenceValue(false);
+    return stored;
 }
 
 void DesktopPreferenceStore::setValue(const std::string& key, const PreferenceValue& value,

@@ -8,6 +8,7 @@
 
 #include "platform/linux/desktop/DesktopActionTable.h"
 #include "platform/linux/desktop/SessionBus.h"
+#include "platform/linux/desktop/SwayIpc.h"
 #include "platform/linux/input/CloneSettings.h"
 #include "platform/linux/mouse/DesktopPreferenceStore.h"
 #include "platform/preferences/PreferenceStore.h"
@@ -33,6 +34,10 @@ struct LinuxPreferenceServices {
             &desktop::SessionBus::connect;
         // XDG_CURRENT_DESKTOP when absent.
         std::optional<std::string> currentDesktop;
+        // Whether SWAYSOCK is set, read from the environment when absent.
+        std::optional<bool> swaySocket;
+        std::function<std::unique_ptr<desktop::SwayIpc>()> connectSway =
+            &desktop::SwayIpc::connectFromEnvironment;
         // Where the desktop turns every mouse's wheel around for natural scrolling (GNOME):
         // told whether it does, so the posted zoom notches can be turned to match.
         DesktopPreferenceStore::WheelsInverted wheelsInverted;
