@@ -38,6 +38,8 @@ packages=(
     dbus dbus-x11 python3-dbusmock xvfb xauth desktop-file-utils appstream gsettings-desktop-schemas
     # the real shells the desktop actions are tested against, headless with software GL
     gnome-shell kwin-wayland sway libgl1-mesa-dri
+    # a Wayland client that keeps a Sway workspace alive in its test
+    foot
     # the input side under emulated devices (sysfs, evdev nodes, /dev/uinput)
     umockdev gir1.2-umockdev-1.0 python3-gi
     # the settings window through a screen reader's interface
