@@ -8,7 +8,6 @@
 #include <QPointer>
 #include <QSaveFile>
 #include <QStandardPaths>
-#include <QTimeZone>
 #include <QTimer>
 
 #include <algorithm>
@@ -410,9 +409,9 @@ void AppState::writeDiagnostics() {
     QDir().mkpath(folder);
 
     const auto seconds = std::chrono::floor<std::chrono::seconds>(platform::clock().wallNow());
-    const QString time =
-        QDateTime::fromSecsSinceEpoch(seconds.time_since_epoch().count(), QTimeZone::utc())
-            .toString(Qt::ISODate);
+    const QString time = QDateTime::fromSecsSinceEpoch(seconds.time_since_epoch().count())
+                             .toUTC()
+                             .toString(Qt::ISODate);
     // QJsonObject keeps its keys sorted.
     const QJsonObject status{
         {"accessibility", trusted_},
