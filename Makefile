@@ -18,6 +18,14 @@ deps:
 	@./scripts/install-deps.sh $(DEPS_OPTIONS)
 
 CMAKE_OPTIONS ?=
+# Through ccache (which `deps` installs), the package's build takes the test build's objects:
+# the checks of the package build it with the same flags, -Werror included. In a Debian root,
+# debian-root.sh names the cache.
+export CCACHE_DIR ?= $(CURDIR)/build-ccache
+export CCACHE_BASEDIR ?= $(CURDIR)
+export CCACHE_NOHASHDIR ?= 1
+export CMAKE_C_COMPILER_LAUNCHER ?= ccache
+export CMAKE_CXX_COMPILER_LAUNCHER ?= ccache
 build: deps
 	@cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIX_WERROR=ON $(CMAKE_OPTIONS) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -96,6 +104,7 @@ package: deps
 	@cmake --build $(PACKAGE_BUILD) -j $(JOBS)
 	@cd $(PACKAGE_BUILD) && cpack >/dev/null && ls -1 $(CURDIR)/$(PACKAGE_BUILD)/*.deb
 
+check-package check-host-package-in-root: CMAKE_OPTIONS += -DTAVIX_WERROR=ON
 # The package unpacked and run from its installed paths.
 check-package: package
 	@./tests/install/check-installed.sh $(PACKAGE_BUILD)/tavix_*.deb \

@@ -494,6 +494,11 @@ QImage wholeForm(SettingsView& view) {
 }
 
 TEST_F(SettingsViewTest, ReferenceImagesWithAndWithoutThePermissionSection) {
+    // Drawn with Debian 12's Qt 6.4. Later Fusion styles place each slider's handle a pixel
+    // apart, which moves thousands of pixels with no change of layout.
+    if (!QByteArray(qVersion()).startsWith("6.4.")) {
+        GTEST_SKIP() << "the form's reference images are Qt 6.4's; this is Qt " << qVersion();
+    }
     // No grant and no mouse: the permission section and the rescan button.
     AppState& missing = state();
     missing.boot();
