@@ -2,16 +2,6 @@
 
 namespace tavix::platform::mouse {
 
-std::optional<MirroredSetting> mirroredSetting(const std::string& key,
-                                               const PreferenceDomain& domain) {
-    if (!domain.isGlobal()) return std::nullopt;
-    if (key == "com.apple.mouse.scaling") return MirroredSetting::trackingSpeed;
-    if (key == "com.apple.scrollwheel.scaling") return MirroredSetting::scrollSpeed;
-    if (key == "com.apple.mouse.doubleClickThreshold") return MirroredSetting::doubleClickInterval;
-    if (key == "com.apple.swipescrolldirection") return MirroredSetting::naturalScroll;
-    return std::nullopt;
-}
-
 std::string mirroredKey(MirroredSetting setting) {
     switch (setting) {
         case MirroredSetting::trackingSpeed:
@@ -24,6 +14,17 @@ std::string mirroredKey(MirroredSetting setting) {
             return "com.apple.swipescrolldirection";
     }
     return {};
+}
+
+std::optional<MirroredSetting> mirroredSetting(const std::string& key,
+                                               const PreferenceDomain& domain) {
+    if (!domain.isGlobal()) return std::nullopt;
+    for (const auto setting :
+         {MirroredSetting::trackingSpeed, MirroredSetting::scrollSpeed,
+          MirroredSetting::doubleClickInterval, MirroredSetting::naturalScroll}) {
+        if (key == mirroredKey(setting)) return setting;
+    }
+    return std::nullopt;
 }
 
 DesktopPreferenceStore::DesktopPreferenceStore(std::shared_ptr<PreferenceStore> files,
